@@ -1,0 +1,40 @@
+// Building and releasing the run snapshot.
+#include "path/run_list.h"
+
+namespace varrel {
+
+namespace {
+constexpr int RESERVE_LIMIT = 1 << 20;
+}
+
+void RunList::Release() {
+    std::vector<ScreenPoint>().swap(points);
+    std::vector<char>().swap(actions);
+    count = 0;
+}
+
+int BuildRunList(const PointList& list, RunList& run, const BuildCancelled& cancelled) {
+    const std::optional<int> total = list.Count();
+    if (!total) return -1;
+    const int n = *total < 0 ? 0 : *total;
+
+    run.Release();
+    // A list that claims a huge count still grows only with the entries it really gives.
+    const std::size_t expected = static_cast<std::size_t>(n < RESERVE_LIMIT ? n : RESERVE_LIMIT);
+    run.points.reserve(expected);
+    run.actions.reserve(expected);
+
+    // One record for the whole build: an entry missing x or y keeps the previous entry's value.
+    ScreenPoint record;
+    for (int i = 0; i < n; ++i) {
+        if (cancelled && cancelled()) break;
+        const std::optional<std::string> text = list.TextAt(i);
+        const std::string action = ParseEntry(text ? *text : std::string(), record);
+        run.points.push_back(record);
+        run.actions.push_back(ActionCode(action));
+        run.count = static_cast<int32_t>(run.points.size());
+    }
+    return 0;
+}
+
+}  // namespace varrel
