@@ -1,0 +1,42 @@
+// Resource and control identifiers of varrel.exe (shared by the resource script and the code).
+#pragma once
+
+// Dialogs
+#define IDD_MAIN 101
+#define IDD_MOTION 103
+#define IDD_ABOUT 104
+#define IDD_ACTION 110
+
+// Icon, cursor, bitmaps
+#define IDI_APP 102
+#define IDCUR_TARGET 1006
+#define IDB_LOGO 108
+#define IDB_TAB_MOTION 112
+#define IDB_TAB_ABOUT 113
+#define IDB_TAB_CLOSE 114
+#define IDB_VLINE 115
+#define IDB_HLINE 116
+#define IDB_ADD 117
+#define IDB_TARGET 121
+
+// Controls of the main window
+#define IDC_TAB_ABOUT 1011
+#define IDC_TAB_MOTION 1022
+#define IDC_TAB_CLOSE 1023
+
+// Controls of the motion page
+#define IDC_POSITION 1004
+#define IDC_ADD 1005
+#define IDC_TARGET 1006
+#define IDC_POINTS 1007
+#define IDC_START 1008
+#define IDC_REMOVE 1009
+#define IDC_VIEW 1010
+#define IDC_HIDE_AFTER_START 1012
+
+// Controls of the mouse action dialog
+#define IDC_ACT_DOWN 1013
+#define IDC_ACT_UP 1014
+#define IDC_ACT_CLICK 1015
+#define IDC_ACT_DOUBLE 1016
+#define IDC_ACT_NONE 1018

@@ -1,0 +1,33 @@
+// The settings file varrel.cfg: the point list and the "Hide after start" option, in a profile file.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "path/point_list.h"
+
+namespace varrel {
+
+constexpr char CONFIG_FILE_NAME[] = "varrel.cfg";
+constexpr char CONFIG_SECTION[] = "Main";
+constexpr char CONFIG_KEY_POINT[] = "Point";
+constexpr char CONFIG_KEY_HIDE[] = "Hide";
+
+// A profile (INI) file, or anything that stores values by section and key.
+class ProfileStore {
+public:
+    virtual ~ProfileStore() = default;
+    // The value of key in section, whole; nothing when the key is not there.
+    virtual std::optional<std::string> Read(const std::string& section,
+                                            const std::string& key) const = 0;
+    virtual void Write(const std::string& section, const std::string& key,
+                       const std::string& value) = 0;
+};
+
+// Appends the stored entries to list and sets hideAfterStart; missing keys give the defaults.
+void LoadConfig(const ProfileStore& store, PointList& list, bool& hideAfterStart);
+
+// Writes the list's entries and the option; writes nothing when the list cannot tell its count.
+void SaveConfig(ProfileStore& store, const PointList& list, bool hideAfterStart);
+
+}  // namespace varrel
