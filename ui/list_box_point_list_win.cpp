@@ -1,0 +1,78 @@
+// ListBoxPointList: list-box messages behind the PointList operations.
+#include "ui/list_box_point_list_win.h"
+
+#include <algorithm>
+#include <string>
+
+namespace varrel {
+
+namespace {
+
+struct EntryReadRequest {
+    const ListBoxPointList* list;
+    int index;
+    std::optional<std::string> text;
+};
+
+}  // namespace
+
+std::optional<int> ListBoxPointList::Count() const {
+    const LRESULT n = SendMessageA(listBox_, LB_GETCOUNT, 0, 0);
+    if (n == LB_ERR || n < 0) return std::nullopt;
+    return static_cast<int>(n);
+}
+
+std::optional<std::string> ListBoxPointList::TextAt(int index) const {
+    // Reading an entry takes two requests (its length, then its text). From another thread the
+    // list could change in between and the text outgrow the buffer, so the owner reads it whole
+    // on the list box's own thread.
+    if (owner_ && GetWindowThreadProcessId(listBox_, nullptr) != GetCurrentThreadId()) {
+        EntryReadRequest request{this, index, std::nullopt};
+        SendMessageA(owner_, WM_READ_ENTRY, 0, reinterpret_cast<LPARAM>(&request));
+        return request.text;
+    }
+    return ReadHere(index);
+}
+
+std::optional<std::string> ListBoxPointList::ReadHere(int index) const {
+    // The buffer is sized from the entry's own length: entries loaded from a file may be long.
+    const LRESULT length = SendMessageA(listBox_, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == LB_ERR || length < 0) return std::nullopt;
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    const LRESULT got = SendMessageA(listBox_, LB_GETTEXT, static_cast<WPARAM>(index),
+                                     reinterpret_cast<LPARAM>(&text[0]));
+    if (got == LB_ERR || got < 0) return std::nullopt;
+    text.resize(std::min(static_cast<std::size_t>(got), static_cast<std::size_t>(length)));
+    return text;
+}
+
+LRESULT ListBoxPointList::ServeEntryRead(LPARAM request) {
+    auto* r = reinterpret_cast<EntryReadRequest*>(request);
+    if (r) r->text = r->list->ReadHere(r->index);
+    return TRUE;
+}
+
+void ListBoxPointList::Append(const std::string& text) {
+    SendMessageA(listBox_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void ListBoxPointList::Insert(int index, const std::string& text) {
+    SendMessageA(listBox_, LB_INSERTSTRING, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void ListBoxPointList::Remove(int index) {
+    SendMessageA(listBox_, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+}
+
+std::optional<int> ListBoxPointList::Selected() const {
+    const LRESULT index = SendMessageA(listBox_, LB_GETCURSEL, 0, 0);
+    if (index == LB_ERR || index < 0) return std::nullopt;
+    return static_cast<int>(index);
+}
+
+void ListBoxPointList::Select(int index) {
+    SendMessageA(listBox_, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+}  // namespace varrel
