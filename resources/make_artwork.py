@@ -1,0 +1,453 @@
+#!/usr/bin/env python3
+"""Draws the artwork of varrel.exe (bitmaps, target cursor, icon) and writes the resource files.
+
+Run it from anywhere: `python3 resources/make_artwork.py`. It writes the .bmp, .cur and .ico
+files beside itself, byte for byte the same on every run; the build uses the committed files.
+Only the Python standard library is used.
+"""
+
+import math
+import os
+import struct
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+# Colours (R, G, B). None in a picture is a transparent pixel (cursor and icon only).
+BLACK = (0, 0, 0)
+WHITE = (255, 255, 255)
+DIALOG = (192, 192, 192)  # the classic dialog face, what the images sit on
+SHADOW = (128, 128, 128)
+TAB_FACE = (224, 224, 224)
+NAVY = (0, 0, 128)
+BLUE = (0, 0, 255)
+RED = (255, 0, 0)
+MAROON = (128, 0, 0)
+TEAL = (0, 128, 128)
+YELLOW = (255, 255, 0)
+
+# A small proportional pixel font, 7 rows from the cap line to the baseline. '#' is ink.
+GLYPHS = {
+    "A": [".###.", "#...#", "#...#", "#####", "#...#", "#...#", "#...#"],
+    "C": [".###.", "#...#", "#....", "#....", "#....", "#...#", ".###."],
+    "E": ["#####", "#....", "#....", "####.", "#....", "#....", "#####"],
+    "L": ["#....", "#....", "#....", "#....", "#....", "#....", "#####"],
+    "M": ["#.....#", "##...##", "#.#.#.#", "#..#..#", "#.....#", "#.....#", "#.....#"],
+    "R": ["####.", "#...#", "#...#", "####.", "#.#..", "#..#.", "#...#"],
+    "V": ["#...#", "#...#", "#...#", "#...#", "#...#", ".#.#.", "..#.."],
+    "b": ["#....", "#....", "#.##.", "##..#", "#...#", "#...#", "####."],
+    "d": ["....#", "....#", ".##.#", "#..##", "#...#", "#...#", ".####"],
+    "e": [".....", ".....", ".###.", "#...#", "#####", "#....", ".###."],
+    "i": ["#", ".", "#", "#", "#", "#", "#"],
+    "l": ["#", "#", "#", "#", "#", "#", "#"],
+    "n": [".....", ".....", "#.##.", "##..#", "#...#", "#...#", "#...#"],
+    "o": [".....", ".....", ".###.", "#...#", "#...#", "#...#", ".###."],
+    "s": [".....", ".....", ".####", "#....", ".###.", "....#", "####."],
+    "t": [".#.", ".#.", "###", ".#.", ".#.", ".#.", "..#"],
+    "u": [".....", ".....", "#...#", "#...#", "#...#", "#..##", ".##.#"],
+}
+GLYPH_HEIGHT = 7
+
+
+class Picture:
+    """A width x height grid of colours, row 0 at the top."""
+
+    def __init__(self, width, height, fill):
+        self.width = width
+        self.height = height
+        self.pixels = [[fill] * width for _ in range(height)]
+
+    def set(self, x, y, colour):
+        if 0 <= x < self.width and 0 <= y < self.height:
+            self.pixels[y][x] = colour
+
+    def get(self, x, y):
+        return self.pixels[y][x]
+
+    def fill_rect(self, left, top, right, bottom, colour):
+        """Fills [left, right) x [top, bottom)."""
+        for y in range(top, bottom):
+            for x in range(left, right):
+                self.set(x, y, colour)
+
+    def hline(self, x0, x1, y, colour):
+        for x in range(x0, x1 + 1):
+            self.set(x, y, colour)
+
+    def vline(self, x, y0, y1, colour):
+        for y in range(y0, y1 + 1):
+            self.set(x, y, colour)
+
+    def line(self, x0, y0, x1, y1, colour, dash=None):
+        """Bresenham line, both ends included; dash=(on, off) leaves gaps."""
+        dx, dy = abs(x1 - x0), -abs(y1 - y0)
+        sx, sy = (1 if x0 < x1 else -1), (1 if y0 < y1 else -1)
+        err = dx + dy
+        step = 0
+        while True:
+            if dash is None or step % (dash[0] + dash[1]) < dash[0]:
+                self.set(x0, y0, colour)
+            step += 1
+            if x0 == x1 and y0 == y1:
+                return
+            e2 = 2 * err
+            if e2 >= dy:
+                err += dy
+                x0 += sx
+            if e2 <= dx:
+                err += dx
+                y0 += sy
+
+    def ring(self, cx, cy, radius, colour, thickness=1.0):
+        """A circle outline centred on pixel centre (cx, cy); cx, cy may be halves."""
+        for y in range(self.height):
+            for x in range(self.width):
+                d = math.hypot(x - cx, y - cy)
+                if abs(d - radius) <= thickness / 2:
+                    self.set(x, y, colour)
+
+    def disc(self, cx, cy, radius, colour):
+        for y in range(self.height):
+            for x in range(self.width):
+                if math.hypot(x - cx, y - cy) <= radius:
+                    self.set(x, y, colour)
+
+    def stamp(self, x0, y0, rows, colours):
+        """Copies a character picture: each character maps to a colour, absent ones are skipped."""
+        for dy, row in enumerate(rows):
+            for dx, ch in enumerate(row):
+                if ch in colours:
+                    self.set(x0 + dx, y0 + dy, colours[ch])
+
+
+def text_width(text, bold=False, scale=1):
+    widths = [len(GLYPHS[ch][0]) for ch in text]
+    return (sum(widths) + (len(text) - 1) + (1 if bold else 0)) * scale
+
+
+def draw_text(pic, x, y, text, colour, bold=False, scale=1):
+    """Draws text with its cap line at y; bold doubles every stroke one pixel to the right."""
+    for ch in text:
+        rows = GLYPHS[ch]
+        for gy, row in enumerate(rows):
+            for gx, cell in enumerate(row):
+                if cell != "#":
+                    continue
+                for ox in range(2 if bold else 1):
+                    pic.fill_rect(x + (gx + ox) * scale, y + gy * scale,
+                                  x + (gx + ox + 1) * scale, y + (gy + 1) * scale, colour)
+        x += (len(rows[0]) + 1) * scale
+
+
+def draw_centred_text(pic, text, colour, bold=False, dy=0):
+    w = text_width(text, bold)
+    draw_text(pic, (pic.width - w) // 2, (pic.height - GLYPH_HEIGHT) // 2 + dy, text, colour, bold)
+
+
+# ---- the pictures ----
+
+def tab(word):
+    """80 x 20: a light grey tab, open at the bottom, its top right corner cut off."""
+    w, h, cut = 80, 20, 9
+    pic = Picture(w, h, DIALOG)
+    for y in range(h):
+        right = w - 1 if y >= cut else w - 1 - (cut - y)
+        pic.hline(0, right, y, TAB_FACE)
+        pic.set(0, y, BLACK)
+        pic.set(right, y, BLACK)
+        if y > 0:
+            pic.set(1, y, WHITE)
+            pic.set(right - 1, y, SHADOW)
+    pic.hline(0, w - 1 - cut, 0, BLACK)
+    pic.hline(2, w - 2 - cut, 1, WHITE)
+    draw_centred_text(pic, word, BLACK, bold=True, dy=1)
+    return pic
+
+
+def rounded_button(w, h, word):
+    """A raised push button with rounded corners bearing a word."""
+    pic = Picture(w, h, DIALOG)
+    # The corners: pixels cut from each end of the outline rows near the top and bottom.
+    inset = [3, 1, 1]
+
+    def span(y):
+        d = min(y, h - 1 - y)
+        i = inset[d] if d < len(inset) else 0
+        return i, w - 1 - i
+
+    for y in range(h):
+        left, right = span(y)
+        pic.hline(left, right, y, DIALOG)
+    # Black outline.
+    for y in range(h):
+        left, right = span(y)
+        pic.set(left, y, BLACK)
+        pic.set(right, y, BLACK)
+    for x in range(3, w - 3):
+        pic.set(x, 0, BLACK)
+        pic.set(x, h - 1, BLACK)
+    pic.set(1, 1, BLACK), pic.set(2, 1, BLACK), pic.set(w - 2, 1, BLACK), pic.set(w - 3, 1, BLACK)
+    pic.set(1, h - 2, BLACK), pic.set(2, h - 2, BLACK)
+    pic.set(w - 2, h - 2, BLACK), pic.set(w - 3, h - 2, BLACK)
+    # Bevel: light on the top and left, dark on the bottom and right.
+    pic.hline(3, w - 4, 1, WHITE)
+    pic.vline(1, 3, h - 4, WHITE)
+    pic.set(2, 2, WHITE)
+    pic.hline(3, w - 4, h - 2, SHADOW)
+    pic.vline(w - 2, 3, h - 4, SHADOW)
+    pic.set(w - 3, h - 3, SHADOW)
+    draw_centred_text(pic, word, BLACK, bold=False)
+    return pic
+
+
+def logo():
+    """36 x 110: a blue banner with the product name in white letters, top to bottom."""
+    w, h = 36, 110
+    pic = Picture(w, h, NAVY)
+    top, bottom = (0, 0, 128), (16, 132, 208)
+    for y in range(h):
+        t = y / (h - 1)
+        colour = tuple(round(a + (b - a) * t) for a, b in zip(top, bottom))
+        pic.hline(0, w - 1, y, colour)
+    # A sunken frame, as around a picture on a dialog.
+    pic.hline(0, w - 1, 0, SHADOW)
+    pic.vline(0, 0, h - 1, SHADOW)
+    pic.hline(0, w - 1, h - 1, WHITE)
+    pic.vline(w - 1, 0, h - 1, WHITE)
+    word, scale, gap = "VARREL", 2, 3
+    letter_h = GLYPH_HEIGHT * scale
+    y = (h - (len(word) * letter_h + (len(word) - 1) * gap)) // 2
+    for ch in word:
+        x = (w - text_width(ch, bold=True, scale=scale)) // 2
+        draw_text(pic, x + 1, y + 1, ch, BLACK, bold=True, scale=scale)
+        draw_text(pic, x, y, ch, WHITE, bold=True, scale=scale)
+        y += letter_h + gap
+    return pic
+
+
+def line_image(w, h):
+    return Picture(w, h, BLACK)
+
+
+def target_image():
+    """12 x 12: a black cross-hair ring on the dialog grey. The even size puts the centre between
+    pixels, so the hairs are two pixels wide and stop short of the middle."""
+    pic = Picture(12, 12, DIALOG)
+    pic.ring(5.5, 5.5, 4.5, BLACK, thickness=1.0)
+    for a, b in ((0, 3), (8, 11)):
+        pic.fill_rect(5, a, 7, b + 1, BLACK)
+        pic.fill_rect(a, 5, b + 1, 7, BLACK)
+    pic.fill_rect(5, 5, 7, 7, BLACK)
+    return pic
+
+
+def target_cursor():
+    """32 x 32: a black ring with a cross through it, outlined in white so it shows on dark
+    ground; the centre pixel (16, 16) is the hot spot and is left clear."""
+    pic = Picture(32, 32, None)
+    c, r = 16, 5
+    black = set()
+    for y in range(32):
+        for x in range(32):
+            if abs(math.hypot(x - c, y - c) - r) <= 0.5:
+                black.add((x, y))
+    for d in range(-7, 8):
+        if abs(d) >= 2:
+            black.add((c + d, c))
+            black.add((c, c + d))
+    black.add((c, c))
+    for x, y in black:
+        for ny in range(y - 1, y + 2):
+            for nx in range(x - 1, x + 2):
+                if (nx, ny) not in black and abs(nx - x) + abs(ny - y) == 1:
+                    pic.set(nx, ny, WHITE)
+    for x, y in black:
+        pic.set(x, y, BLACK)
+    return pic
+
+
+ARROW = [
+    "K",
+    "KK",
+    "KWK",
+    "KWWK",
+    "KWWWK",
+    "KWWWWK",
+    "KWWWWWK",
+    "KWWWWWWK",
+    "KWWWWWWWK",
+    "KWWWWWKKKK",
+    "KWWKWWK",
+    "KWK.KWWK",
+    "KK..KWWK",
+    "K....KWWK",
+    ".....KWWK",
+    "......KK",
+]
+
+ARROW_SMALL = [
+    "K",
+    "KK",
+    "KWK",
+    "KWWK",
+    "KWWWK",
+    "KWWWWK",
+    "KWWKKK",
+    "KWKWK",
+    "KK.KWK",
+    "....KK",
+]
+
+
+def icon_picture(size):
+    """The program's icon: a closed path of three points, one marked for a click, with the
+    pointer on its way along it."""
+    pic = Picture(size, size, None)
+    if size == 32:
+        a, b, c = (5, 7), (27, 11), (9, 27)
+        for p, q in ((a, b), (b, c), (c, a)):
+            pic.line(*p, *q, NAVY, dash=(3, 2))
+        for (x, y), colour in ((a, RED), (b, RED), (c, RED)):
+            pic.disc(x, y, 2.6, BLACK)
+            pic.disc(x, y, 1.6, colour)
+        pic.ring(a[0], a[1], 4.5, YELLOW, thickness=1.0)
+        pic.stamp(16, 15, ARROW, {"K": BLACK, "W": WHITE})
+    else:
+        a, b, c = (2, 3), (13, 5), (4, 13)
+        for p, q in ((a, b), (b, c), (c, a)):
+            pic.line(*p, *q, NAVY, dash=(2, 1))
+        for (x, y) in (a, b, c):
+            pic.fill_rect(x - 1, y - 1, x + 2, y + 2, RED)
+        pic.stamp(8, 6, ARROW_SMALL, {"K": BLACK, "W": WHITE})
+    return pic
+
+
+# ---- file formats ----
+
+def row_bytes(bits_per_row):
+    return (bits_per_row + 31) // 32 * 4
+
+
+def bitmap_info_header(width, height, bpp, image_size):
+    return struct.pack("<IiiHHIIiiII", 40, width, height, 1, bpp, 0, image_size, 2835, 2835, 0, 0)
+
+
+def bmp_file(pic):
+    """A 24-bit, bottom-up BMP."""
+    stride = row_bytes(pic.width * 24)
+    data = bytearray()
+    for y in range(pic.height - 1, -1, -1):
+        row = bytearray()
+        for x in range(pic.width):
+            r, g, b = pic.get(x, y)
+            row += bytes((b, g, r))
+        row += bytes(stride - len(row))
+        data += row
+    header = bitmap_info_header(pic.width, pic.height, 24, len(data))
+    offset = 14 + len(header)
+    return struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset) + header + bytes(data)
+
+
+def pack_indices(indices, bpp):
+    out = bytearray()
+    per_byte = 8 // bpp
+    for i in range(0, len(indices), per_byte):
+        byte = 0
+        for j, value in enumerate(indices[i:i + per_byte]):
+            byte |= value << (8 - bpp * (j + 1))
+        out.append(byte)
+    return out
+
+
+def dib_with_mask(pic, bpp, palette):
+    """BITMAPINFOHEADER + palette + colour bits + AND mask, as icon and cursor images hold them.
+    Transparent pixels get colour index 0 and a set mask bit."""
+    index = {colour: i for i, colour in enumerate(palette)}
+    colour_stride = row_bytes(pic.width * bpp)
+    mask_stride = row_bytes(pic.width)
+    colour_bits = bytearray()
+    mask_bits = bytearray()
+    for y in range(pic.height - 1, -1, -1):
+        row = [pic.get(x, y) for x in range(pic.width)]
+        packed = pack_indices([0 if c is None else index[c] for c in row], bpp)
+        colour_bits += packed + bytes(colour_stride - len(packed))
+        packed = pack_indices([1 if c is None else 0 for c in row], 1)
+        mask_bits += packed + bytes(mask_stride - len(packed))
+    header = bitmap_info_header(pic.width, pic.height * 2, bpp, len(colour_bits) + len(mask_bits))
+    pal = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in palette)
+    return header + pal + bytes(colour_bits) + bytes(mask_bits)
+
+
+def icon_directory(kind, entries):
+    """kind 1: icon, 2: cursor. entries: (width, height, colours, field1, field2, image bytes)."""
+    out = bytearray(struct.pack("<HHH", 0, kind, len(entries)))
+    offset = 6 + 16 * len(entries)
+    for w, h, colours, f1, f2, image in entries:
+        out += struct.pack("<BBBBHHII", w % 256, h % 256, colours, 0, f1, f2, len(image), offset)
+        offset += len(image)
+    for entry in entries:
+        out += entry[5]
+    return bytes(out)
+
+
+# The 16 colours of the standard VGA palette, in their usual order.
+VGA16 = [
+    (0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0),
+    (0, 0, 128), (128, 0, 128), (0, 128, 128), (192, 192, 192),
+    (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0),
+    (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255),
+]
+
+
+def palette_256(pic):
+    """The VGA colours first, then any other colour the picture uses, padded to 256 entries."""
+    palette = list(VGA16)
+    for row in pic.pixels:
+        for c in row:
+            if c is not None and c not in palette:
+                palette.append(c)
+    if len(palette) > 256:
+        raise ValueError("more than 256 colours in the icon")
+    return palette + [(0, 0, 0)] * (256 - len(palette))
+
+
+def ico_file(big, small):
+    for row in small.pixels:
+        for c in row:
+            if c is not None and c not in VGA16:
+                raise ValueError("16-colour icon uses a colour outside the VGA palette: %r" % (c,))
+    big_image = dib_with_mask(big, 8, palette_256(big))
+    small_image = dib_with_mask(small, 4, VGA16)
+    return icon_directory(1, [(32, 32, 0, 1, 8, big_image), (16, 16, 16, 1, 4, small_image)])
+
+
+def cur_file(pic, hot_x, hot_y):
+    image = dib_with_mask(pic, 1, [BLACK, WHITE])
+    return icon_directory(2, [(pic.width, pic.height, 2, hot_x, hot_y, image)])
+
+
+def outputs():
+    """File name -> bytes, for every file this script owns."""
+    return {
+        "logo.bmp": bmp_file(logo()),
+        "tab_motion.bmp": bmp_file(tab("Motion")),
+        "tab_about.bmp": bmp_file(tab("About")),
+        "tab_close.bmp": bmp_file(rounded_button(80, 20, "Close")),
+        "vline.bmp": bmp_file(line_image(1, 48)),
+        "hline.bmp": bmp_file(line_image(140, 1)),
+        "add.bmp": bmp_file(rounded_button(43, 20, "Add")),
+        "target.bmp": bmp_file(target_image()),
+        "target.cur": cur_file(target_cursor(), 16, 16),
+        "varrel.ico": ico_file(icon_picture(32), icon_picture(16)),
+    }
+
+
+def main():
+    out_dir = sys.argv[1] if len(sys.argv) > 1 else HERE
+    for name, data in outputs().items():
+        with open(os.path.join(out_dir, name), "wb") as f:
+            f.write(data)
+
+
+if __name__ == "__main__":
+    main()
