@@ -9,6 +9,10 @@ class PointerOps {
 public:
     virtual ~PointerOps() = default;
 
+    // Told by the worker before each segment: the screen extent is read again here, so a change
+    // of resolution takes effect from the next segment on.
+    virtual void BeginSegment() {}
+
     // Places the pointer on the pixel (x, y), each truncated toward zero.
     virtual void MoveTo(double x, double y) = 0;
     // The left button goes down / up with the pointer on (x, y).

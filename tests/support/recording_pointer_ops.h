@@ -9,7 +9,7 @@
 namespace varrel::testing {
 
 struct PointerCall {
-    enum Kind { Move, Press, Release, Sleep } kind;
+    enum Kind { Move, Press, Release, Sleep, Segment } kind;
     double x = 0;
     double y = 0;
     int ms = 0;
@@ -21,6 +21,7 @@ public:
     // ended. -1: it never ends.
     explicit RecordingPointerOps(long pausesBeforeEnd = -1) : pausesBeforeEnd_(pausesBeforeEnd) {}
 
+    void BeginSegment() override { calls.push_back({PointerCall::Segment, 0, 0, 0}); }
     void MoveTo(double x, double y) override { calls.push_back({PointerCall::Move, x, y, 0}); }
     void PressLeft(int32_t x, int32_t y) override { calls.push_back({PointerCall::Press, double(x), double(y), 0}); }
     void ReleaseLeft(int32_t x, int32_t y) override {
