@@ -1,0 +1,32 @@
+// ProfileFile: the ProfileStore over a Windows profile file; the path of varrel.cfg beside the exe.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "settings/config_file.h"
+
+namespace varrel {
+
+class ProfileFile : public ProfileStore {
+  public:
+    explicit ProfileFile(std::string path) : path_(std::move(path)) {}
+
+    // The whole value, however long; nothing when the file, the section or the key is missing.
+    std::optional<std::string> Read(const std::string& section,
+                                    const std::string& key) const override;
+    // Creates the file and the section when needed; failures are not reported.
+    void Write(const std::string& section, const std::string& key,
+               const std::string& value) override;
+
+    const std::string& Path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+// The directory of the running exe, ending with its backslash, followed by "varrel.cfg"; the name
+// alone when the exe's path cannot be had.
+std::string ConfigFilePath();
+
+}  // namespace varrel
