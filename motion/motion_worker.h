@@ -9,7 +9,7 @@ namespace varrel {
 
 // How the routine learns that its run is to end, besides a pause that reports it.
 class StopRequest {
-public:
+  public:
     virtual ~StopRequest() = default;
     // True once the stop has been asked for; looked at between two entries of the build.
     virtual bool Requested() const = 0;

@@ -20,7 +20,7 @@ using testing::RecordingPointerOps;
 
 // The stop is asked for when Wait is called (standing for the stop arriving later), or up front.
 class FakeStop : public StopRequest {
-public:
+  public:
     bool Requested() const override { return requested; }
     void Wait() override {
         ++waits;
@@ -35,11 +35,21 @@ std::string Trace(const std::vector<PointerCall>& calls) {
     std::ostringstream out;
     for (const PointerCall& c : calls) {
         switch (c.kind) {
-            case PointerCall::Segment: out << "| "; break;
-            case PointerCall::Press: out << "P" << c.x << "," << c.y << " "; break;
-            case PointerCall::Release: out << "R" << c.x << "," << c.y << " "; break;
-            case PointerCall::Move: out << "M" << c.x << "," << c.y << " "; break;
-            case PointerCall::Sleep: out << "S" << c.ms << " "; break;
+            case PointerCall::Segment:
+                out << "| ";
+                break;
+            case PointerCall::Press:
+                out << "P" << c.x << "," << c.y << " ";
+                break;
+            case PointerCall::Release:
+                out << "R" << c.x << "," << c.y << " ";
+                break;
+            case PointerCall::Move:
+                out << "M" << c.x << "," << c.y << " ";
+                break;
+            case PointerCall::Sleep:
+                out << "S" << c.ms << " ";
+                break;
         }
     }
     return out.str();
@@ -65,8 +75,9 @@ TEST(MotionWorker, TwoEntriesWithAClickGoBackAndForth) {
     // A lap: the click at A (one pause), three moves to B, three moves back. Two laps make 14
     // pauses; the 15th, the hold of the third click, reports the end and the release still comes.
     VectorPointList list({"10,10,C", "13,10"});
-    const std::string lap = "| P10,10 S10 R10,10 M10,10 S20 M11,10 S20 M12,10 S20 "
-                            "| M13,10 S20 M12,10 S20 M11,10 S20 ";
+    const std::string lap =
+        "| P10,10 S10 R10,10 M10,10 S20 M11,10 S20 M12,10 S20 "
+        "| M13,10 S20 M12,10 S20 M11,10 S20 ";
     const Outcome out = RunOn(list, 14);
     EXPECT_EQ(out.trace, lap + lap + "| P10,10 S10 R10,10 ");
     EXPECT_EQ(out.waits, 0);
@@ -80,8 +91,7 @@ TEST(MotionWorker, EndDuringAStepPauseSendsNothingMore) {
 
 TEST(MotionWorker, OneEntryWithAClickClicksWithoutMoving) {
     VectorPointList list({"7,8,C"});
-    EXPECT_EQ(RunOn(list, 2).trace,
-              "| P7,8 S10 R7,8 | P7,8 S10 R7,8 | P7,8 S10 R7,8 ");
+    EXPECT_EQ(RunOn(list, 2).trace, "| P7,8 S10 R7,8 | P7,8 S10 R7,8 | P7,8 S10 R7,8 ");
 }
 
 TEST(MotionWorker, ZeroLengthSegmentsInAPathAreSkippedWithoutPause) {
@@ -92,7 +102,7 @@ TEST(MotionWorker, ZeroLengthSegmentsInAPathAreSkippedWithoutPause) {
 // A list that reports an error, or whose reading runs out of memory, or that asks for the stop
 // while it is being read.
 class ProblemList : public VectorPointList {
-public:
+  public:
     using VectorPointList::VectorPointList;
     std::optional<int> Count() const override {
         if (failCount) return std::nullopt;

@@ -6,7 +6,7 @@
 namespace varrel {
 
 class PointerOps {
-public:
+  public:
     virtual ~PointerOps() = default;
 
     // Told by the worker before each segment: the screen extent is read again here, so a change
