@@ -1,0 +1,72 @@
+// RunControl: starts the worker on the point list and ends it from the button or the hotkey.
+#include "ui/run_control_win.h"
+
+#include "resources/resource.h"
+
+namespace varrel {
+
+std::string WindowText(HWND window) {
+    const int length = GetWindowTextLengthA(window);
+    if (length <= 0) return std::string();
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    const int got = GetWindowTextA(window, &text[0], length + 1);
+    text.resize(got > 0 && got <= length ? static_cast<std::size_t>(got) : 0);
+    return text;
+}
+
+RunControl::RunControl(HWND page, HWND mainWindow)
+    : page_(page), mainWindow_(mainWindow), list_(GetDlgItem(page, IDC_POINTS), page) {}
+
+RunControl::~RunControl() {
+    worker_.End();
+    run_.Release();
+    ReleaseHotKey();
+}
+
+void RunControl::OnStartStop() {
+    if (WindowText(GetDlgItem(page_, IDC_START)) == START_CAPTION) {
+        Start();
+    } else {
+        Stop();
+    }
+}
+
+void RunControl::OnHotKey(WPARAM, LPARAM lParam) {
+    // Only the key is looked at: Shift+Esc is the one hotkey the page registers.
+    if (HIWORD(lParam) != VK_ESCAPE) return;
+    if (WindowText(GetDlgItem(page_, IDC_START)) != STOP_CAPTION) return;
+    Stop();
+}
+
+void RunControl::Start() {
+    RegisterStopHotKey();
+    SetDlgItemTextA(page_, IDC_START, STOP_CAPTION);
+    if (IsDlgButtonChecked(page_, IDC_HIDE_AFTER_START) == BST_CHECKED) {
+        ShowWindow(mainWindow_, SW_MINIMIZE);
+    }
+    worker_.Start(list_, run_);
+}
+
+void RunControl::Stop() {
+    worker_.End();
+    run_.Release();
+    SetDlgItemTextA(page_, IDC_START, START_CAPTION);
+}
+
+void RunControl::RegisterStopHotKey() {
+    // The atom is added once and the hotkey stays in force until the program ends; a start after
+    // a failed registration (another program held Shift+Esc) tries again.
+    if (!atom_) atom_ = GlobalAddAtomA(HOTKEY_ATOM_NAME);
+    if (atom_ && !hotKeyRegistered_) {
+        hotKeyRegistered_ = RegisterHotKey(page_, atom_, MOD_SHIFT, VK_ESCAPE) != FALSE;
+    }
+}
+
+void RunControl::ReleaseHotKey() {
+    if (hotKeyRegistered_) UnregisterHotKey(page_, atom_);
+    hotKeyRegistered_ = false;
+    if (atom_) GlobalDeleteAtom(atom_);
+    atom_ = 0;
+}
+
+}  // namespace varrel
