@@ -1,0 +1,105 @@
+// MainWindow: creates the pages, switches between them on the tab images, and ends the program.
+#include "ui/main_window_win.h"
+
+#include "resources/resource.h"
+#include "ui/app_state_win.h"
+#include "ui/motion_page_win.h"
+
+namespace varrel {
+
+namespace {
+
+// Where the pages sit in the main window's client area, in pixels.
+constexpr POINT ABOUT_PAGE_ORIGIN = {50, 50};
+constexpr POINT MOTION_PAGE_ORIGIN = {45, 25};
+
+HWND CreatePage(HWND owner, int templateId, DLGPROC procedure, POINT origin) {
+    HWND page =
+        CreateDialogParamA(g_app.instance, MAKEINTRESOURCEA(templateId), owner, procedure, 0);
+    SetWindowPos(page, nullptr, origin.x, origin.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return page;
+}
+
+INT_PTR OnInitDialog(HWND window) {
+    g_app.mainWindow = window;
+    g_app.aboutPage = CreatePage(window, IDD_ABOUT, AboutPageProc, ABOUT_PAGE_ORIGIN);
+    g_app.motionPage = CreatePage(window, IDD_MOTION, MotionPageProc, MOTION_PAGE_ORIGIN);
+    return TRUE;  // the dialog manager sets the first focus
+}
+
+void ShowMotionTab() {
+    ShowWindow(g_app.aboutPage, SW_HIDE);
+    ShowWindow(g_app.motionPage, SW_SHOWNORMAL);
+}
+
+void ShowAboutTab() {
+    ShowWindow(g_app.motionPage, SW_HIDE);  // hiding the motion page saves the settings
+    ShowWindow(g_app.aboutPage, SW_SHOW);
+}
+
+void CloseByTab(HWND window) {
+    ShowWindow(g_app.motionPage, SW_HIDE);  // saves the settings before the program ends
+    EndDialog(window, 0);
+}
+
+// The notification code is not looked at: a click and a double-click on a tab do the same.
+// Enter and Esc arrive as IDOK and IDCANCEL and are ignored like every other command.
+INT_PTR OnCommand(HWND window, int id) {
+    switch (id) {
+        case IDC_TAB_MOTION:
+            ShowMotionTab();
+            break;
+        case IDC_TAB_ABOUT:
+            ShowAboutTab();
+            break;
+        case IDC_TAB_CLOSE:
+            CloseByTab(window);
+            break;
+        default:
+            break;
+    }
+    return TRUE;
+}
+
+// The close box and Alt+F4 end the program at once, without hiding (and so saving) the page.
+INT_PTR OnClose(HWND window) {
+    EndDialog(window, 0);
+    return TRUE;
+}
+
+INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG:
+            return OnInitDialog(window);
+        case WM_COMMAND:
+            return OnCommand(window, LOWORD(wParam));
+        case WM_CLOSE:
+            return OnClose(window);
+        default:
+            return FALSE;
+    }
+}
+
+}  // namespace
+
+INT_PTR RunMainWindow(HINSTANCE instance) {
+    return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), GetDesktopWindow(), MainWindowProc,
+                           0);
+}
+
+INT_PTR CALLBACK AboutPageProc(HWND page, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+        case WM_COMMAND:
+            if (LOWORD(wParam) != IDOK) return FALSE;
+            EndDialog(page, 0);
+            return TRUE;
+        case WM_CLOSE:
+            EndDialog(page, 0);
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+}  // namespace varrel

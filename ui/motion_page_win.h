@@ -1,0 +1,15 @@
+// MotionPage: the page where the path is built: the point list, Position, Add, Remove, View, Start.
+#pragma once
+
+#include <windows.h>
+
+namespace varrel {
+
+// The blink that View shows at an entry's position.
+constexpr int VIEW_BLINK_DRAWS = 6;  // each draw inverts the last: the disc shows three times
+constexpr DWORD VIEW_BLINK_PAUSE_MS = 200;
+constexpr int VIEW_DISC_RADIUS = 5;
+
+INT_PTR CALLBACK MotionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace varrel
