@@ -43,6 +43,9 @@ bool MotionWorker::Start(const PointList& list, RunList& run) {
         stop_.Reset();
         return false;
     }
+    // It sleeps nearly all the time, but when a step is due it should not queue behind busy
+    // threads of normal priority: that would show as uneven steps.
+    SetThreadPriority(thread_.Get(), THREAD_PRIORITY_ABOVE_NORMAL);
     return true;
 }
 

@@ -49,6 +49,8 @@ void MouseHookRecorder::Pump(HANDLE ready) {
     MSG msg;
     PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
     threadId_ = GetCurrentThreadId();
+    // The time stamp is taken here, so a late hook thread would make the input look late.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
     hookOwner = this;
     hook_ = SetWindowsHookExW(WH_MOUSE_LL, HookProc, GetModuleHandleW(nullptr), 0);
     SetEvent(ready);
