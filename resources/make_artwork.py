@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Draws the artwork of varrel.exe (bitmaps, target cursor, icon) and writes the resource files.
 
-Run it from anywhere: `python3 resources/make_artwork.py`. It writes the .bmp, .cur and .ico
-files beside itself, byte for byte the same on every run; the build uses the committed files.
+Run it from anywhere: `python3 resources/make_artwork.py [output folder]`. It writes the .bmp,
+.cur and .ico files beside itself (or into the folder), byte for byte the same on every run; the
+build uses the committed files. `--check` compares the committed files with what it would write.
 Only the Python standard library is used.
 """
 
@@ -106,6 +107,19 @@ class Picture:
                 if abs(d - radius) <= thickness / 2:
                     self.set(x, y, colour)
 
+    def circle(self, cx, cy, radius, colour):
+        """A one-pixel, gap-free circle outline (midpoint algorithm) around pixel (cx, cy)."""
+        x, y, err = radius, 0, 1 - radius
+        while x >= y:
+            for px, py in ((x, y), (y, x), (-y, x), (-x, y), (-x, -y), (-y, -x), (y, -x), (x, -y)):
+                self.set(cx + px, cy + py, colour)
+            y += 1
+            if err < 0:
+                err += 2 * y + 1
+            else:
+                x -= 1
+                err += 2 * (y - x) + 1
+
     def disc(self, cx, cy, radius, colour):
         for y in range(self.height):
             for x in range(self.width):
@@ -120,23 +134,26 @@ class Picture:
                     self.set(x0 + dx, y0 + dy, colours[ch])
 
 
+def glyph_advance(ch, bold, scale):
+    """Width of a glyph plus the gap after it; bold strokes are one pixel wider."""
+    return len(GLYPHS[ch][0]) * scale + (1 if bold else 0) + scale
+
+
 def text_width(text, bold=False, scale=1):
-    widths = [len(GLYPHS[ch][0]) for ch in text]
-    return (sum(widths) + (len(text) - 1) + (1 if bold else 0)) * scale
+    return sum(glyph_advance(ch, bold, scale) for ch in text) - scale
 
 
 def draw_text(pic, x, y, text, colour, bold=False, scale=1):
-    """Draws text with its cap line at y; bold doubles every stroke one pixel to the right."""
+    """Draws text with its cap line at y; bold repeats every stroke one pixel to the right."""
     for ch in text:
-        rows = GLYPHS[ch]
-        for gy, row in enumerate(rows):
+        for gy, row in enumerate(GLYPHS[ch]):
             for gx, cell in enumerate(row):
                 if cell != "#":
                     continue
                 for ox in range(2 if bold else 1):
-                    pic.fill_rect(x + (gx + ox) * scale, y + gy * scale,
-                                  x + (gx + ox + 1) * scale, y + (gy + 1) * scale, colour)
-        x += (len(rows[0]) + 1) * scale
+                    left, top = x + gx * scale + ox, y + gy * scale
+                    pic.fill_rect(left, top, left + scale, top + scale, colour)
+        x += glyph_advance(ch, bold, scale)
 
 
 def draw_centred_text(pic, text, colour, bold=False, dy=0):
@@ -157,6 +174,7 @@ def tab(word):
         pic.set(right, y, BLACK)
         if y > 0:
             pic.set(1, y, WHITE)
+        if y >= cut:
             pic.set(right - 1, y, SHADOW)
     pic.hline(0, w - 1 - cut, 0, BLACK)
     pic.hline(2, w - 2 - cut, 1, WHITE)
@@ -230,37 +248,30 @@ def line_image(w, h):
 
 
 def target_image():
-    """12 x 12: a black cross-hair ring on the dialog grey. The even size puts the centre between
-    pixels, so the hairs are two pixels wide and stop short of the middle."""
+    """12 x 12: a black cross-hair ring on the dialog grey, centred on pixel (5, 5)."""
     pic = Picture(12, 12, DIALOG)
-    pic.ring(5.5, 5.5, 4.5, BLACK, thickness=1.0)
-    for a, b in ((0, 3), (8, 11)):
-        pic.fill_rect(5, a, 7, b + 1, BLACK)
-        pic.fill_rect(a, 5, b + 1, 7, BLACK)
-    pic.fill_rect(5, 5, 7, 7, BLACK)
+    pic.circle(5, 5, 4, BLACK)
+    pic.hline(0, 10, 5, BLACK)
+    pic.vline(5, 0, 10, BLACK)
     return pic
 
 
 def target_cursor():
-    """32 x 32: a black ring with a cross through it, outlined in white so it shows on dark
-    ground; the centre pixel (16, 16) is the hot spot and is left clear."""
+    """32 x 32: a black ring with a cross through it, 13 pixels across, outlined in white
+    so that it shows on dark ground too. The hot spot (16, 16) is the crossing."""
+    c, r = 16, 6
+    ring = Picture(32, 32, None)
+    ring.circle(c, c, r, BLACK)
+    black = {(x, y) for y in range(32) for x in range(32) if ring.get(x, y) is not None}
+    for d in range(-8, 9):
+        black.add((c + d, c))
+        black.add((c, c + d))
     pic = Picture(32, 32, None)
-    c, r = 16, 5
-    black = set()
-    for y in range(32):
-        for x in range(32):
-            if abs(math.hypot(x - c, y - c) - r) <= 0.5:
-                black.add((x, y))
-    for d in range(-7, 8):
-        if abs(d) >= 2:
-            black.add((c + d, c))
-            black.add((c, c + d))
-    black.add((c, c))
     for x, y in black:
-        for ny in range(y - 1, y + 2):
-            for nx in range(x - 1, x + 2):
-                if (nx, ny) not in black and abs(nx - x) + abs(ny - y) == 1:
-                    pic.set(nx, ny, WHITE)
+        for nx, ny in ((x - 1, y), (x + 1, y), (x, y - 1), (x, y + 1)):
+            # Inside the ring the halo would fill the gaps between the arms: keep it outside.
+            if (nx, ny) not in black and math.hypot(nx - c, ny - c) > r:
+                pic.set(nx, ny, WHITE)
     for x, y in black:
         pic.set(x, y, BLACK)
     return pic
@@ -299,25 +310,37 @@ ARROW_SMALL = [
 ]
 
 
+def thick_line(pic, p, q, colour, width):
+    """A line of about `width` pixels: the Bresenham line stamped with a small square."""
+    pen = Picture(pic.width, pic.height, None)
+    pen.line(*p, *q, colour)
+    lo, hi = -(width // 2), (width - 1) // 2
+    for y in range(pic.height):
+        for x in range(pic.width):
+            if pen.get(x, y) is not None:
+                pic.fill_rect(x + lo, y + lo, x + hi + 1, y + hi + 1, colour)
+
+
 def icon_picture(size):
-    """The program's icon: a closed path of three points, one marked for a click, with the
-    pointer on its way along it."""
+    """The program's icon: a closed path through three points, the top one marked for a click,
+    with the pointer on its way along the path."""
     pic = Picture(size, size, None)
     if size == 32:
-        a, b, c = (5, 7), (27, 11), (9, 27)
+        a, b, c = (6, 6), (26, 10), (8, 26)
         for p, q in ((a, b), (b, c), (c, a)):
-            pic.line(*p, *q, NAVY, dash=(3, 2))
-        for (x, y), colour in ((a, RED), (b, RED), (c, RED)):
-            pic.disc(x, y, 2.6, BLACK)
-            pic.disc(x, y, 1.6, colour)
-        pic.ring(a[0], a[1], 4.5, YELLOW, thickness=1.0)
-        pic.stamp(16, 15, ARROW, {"K": BLACK, "W": WHITE})
+            thick_line(pic, p, q, BLUE, 2)
+        for x, y in (a, b, c):
+            pic.disc(x, y, 3.3, BLACK)
+            pic.disc(x, y, 2.3, RED)
+            pic.set(x - 1, y - 1, WHITE)
+        pic.stamp(15, 14, ARROW, {"K": BLACK, "W": WHITE})
     else:
-        a, b, c = (2, 3), (13, 5), (4, 13)
+        a, b, c = (2, 2), (13, 4), (3, 13)
         for p, q in ((a, b), (b, c), (c, a)):
-            pic.line(*p, *q, NAVY, dash=(2, 1))
-        for (x, y) in (a, b, c):
-            pic.fill_rect(x - 1, y - 1, x + 2, y + 2, RED)
+            pic.line(*p, *q, BLUE)
+        for x, y in (a, b, c):
+            pic.fill_rect(x - 1, y - 1, x + 2, y + 2, BLACK)
+            pic.set(x, y, RED)
         pic.stamp(8, 6, ARROW_SMALL, {"K": BLACK, "W": WHITE})
     return pic
 
@@ -443,6 +466,17 @@ def outputs():
 
 
 def main():
+    """Writes the files; with --check, only reports the committed files that differ from what
+    this script draws (exit status 1), so that a change to one is not forgotten in the other."""
+    if sys.argv[1:] == ["--check"]:
+        stale = []
+        for name, data in outputs().items():
+            path = os.path.join(HERE, name)
+            if not os.path.exists(path) or open(path, "rb").read() != data:
+                stale.append(name)
+        for name in stale:
+            print("%s differs from what make_artwork.py draws" % name)
+        sys.exit(1 if stale else 0)
     out_dir = sys.argv[1] if len(sys.argv) > 1 else HERE
     for name, data in outputs().items():
         with open(os.path.join(out_dir, name), "wb") as f:
