@@ -1,0 +1,35 @@
+// Readings of entries and settings values through the C library's own strtok and strtol, to check
+// the program's readers against.
+#pragma once
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace varrel::fuzz {
+
+// The tokens strtok finds in text (up to its first NUL) with the given delimiters.
+inline std::vector<std::string> StrtokTokens(const std::string& text, const char* delimiters) {
+    std::string buffer(text.c_str());  // the C string the text would be
+    std::vector<std::string> tokens;
+    for (char* token = std::strtok(&buffer[0], delimiters); token != nullptr;
+         token = std::strtok(nullptr, delimiters)) {
+        tokens.emplace_back(token);
+    }
+    return tokens;
+}
+
+// atoi's reading, saturated to 32 bits: strtol saturates to long, then clamp.
+inline int32_t SaturatedAtoi(const std::string& text) {
+    errno = 0;
+    const long value = std::strtol(text.c_str(), nullptr, 10);
+    if (value < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+    if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+    return static_cast<int32_t>(value);
+}
+
+}  // namespace varrel::fuzz
