@@ -23,9 +23,6 @@ TAB_FACE = (224, 224, 224)
 NAVY = (0, 0, 128)
 BLUE = (0, 0, 255)
 RED = (255, 0, 0)
-MAROON = (128, 0, 0)
-TEAL = (0, 128, 128)
-YELLOW = (255, 255, 0)
 
 # A small proportional pixel font, 7 rows from the cap line to the baseline. '#' is ink.
 GLYPHS = {
@@ -98,14 +95,6 @@ class Picture:
             if e2 <= dx:
                 err += dx
                 y0 += sy
-
-    def ring(self, cx, cy, radius, colour, thickness=1.0):
-        """A circle outline centred on pixel centre (cx, cy); cx, cy may be halves."""
-        for y in range(self.height):
-            for x in range(self.width):
-                d = math.hypot(x - cx, y - cy)
-                if abs(d - radius) <= thickness / 2:
-                    self.set(x, y, colour)
 
     def circle(self, cx, cy, radius, colour):
         """A one-pixel, gap-free circle outline (midpoint algorithm) around pixel (cx, cy)."""
@@ -183,38 +172,37 @@ def tab(word):
 
 
 def rounded_button(w, h, word):
-    """A raised push button with rounded corners bearing a word."""
+    """A raised push button with rounded corners bearing a word: black outline, light bevel on
+    the top and left, dark bevel on the bottom and right."""
     pic = Picture(w, h, DIALOG)
-    # The corners: pixels cut from each end of the outline rows near the top and bottom.
-    inset = [3, 1, 1]
+    inset = [2, 1]  # how far the outline stands in from the sides on the rows nearest an end
 
-    def span(y):
+    def inside(x, y):
+        if not (0 <= x < w and 0 <= y < h):
+            return False
         d = min(y, h - 1 - y)
         i = inset[d] if d < len(inset) else 0
-        return i, w - 1 - i
+        return i <= x <= w - 1 - i
 
+    def neighbours(x, y):
+        return ((x - 1, y), (x + 1, y), (x, y - 1), (x, y + 1))
+
+    outline = {(x, y) for y in range(h) for x in range(w)
+               if inside(x, y) and not all(inside(nx, ny) for nx, ny in neighbours(x, y))}
+    for x, y in outline:
+        pic.set(x, y, BLACK)
     for y in range(h):
-        left, right = span(y)
-        pic.hline(left, right, y, DIALOG)
-    # Black outline.
-    for y in range(h):
-        left, right = span(y)
-        pic.set(left, y, BLACK)
-        pic.set(right, y, BLACK)
-    for x in range(3, w - 3):
-        pic.set(x, 0, BLACK)
-        pic.set(x, h - 1, BLACK)
-    pic.set(1, 1, BLACK), pic.set(2, 1, BLACK), pic.set(w - 2, 1, BLACK), pic.set(w - 3, 1, BLACK)
-    pic.set(1, h - 2, BLACK), pic.set(2, h - 2, BLACK)
-    pic.set(w - 2, h - 2, BLACK), pic.set(w - 3, h - 2, BLACK)
-    # Bevel: light on the top and left, dark on the bottom and right.
-    pic.hline(3, w - 4, 1, WHITE)
-    pic.vline(1, 3, h - 4, WHITE)
-    pic.set(2, 2, WHITE)
-    pic.hline(3, w - 4, h - 2, SHADOW)
-    pic.vline(w - 2, 3, h - 4, SHADOW)
-    pic.set(w - 3, h - 3, SHADOW)
-    draw_centred_text(pic, word, BLACK, bold=False)
+        for x in range(w):
+            if not inside(x, y) or (x, y) in outline:
+                continue
+            if (x - 1, y) in outline or (x, y - 1) in outline:
+                # Along the top and left edges; the far ends of each fall to the dark side.
+                if x < w - 3 and y < h - 3:
+                    pic.set(x, y, WHITE)
+                    continue
+            if (x + 1, y) in outline or (x, y + 1) in outline:
+                pic.set(x, y, SHADOW)
+    draw_centred_text(pic, word, BLACK)
     return pic
 
 
@@ -322,8 +310,8 @@ def thick_line(pic, p, q, colour, width):
 
 
 def icon_picture(size):
-    """The program's icon: a closed path through three points, the top one marked for a click,
-    with the pointer on its way along the path."""
+    """The program's icon: a closed path through three points, with the pointer on its way along
+    it."""
     pic = Picture(size, size, None)
     if size == 32:
         a, b, c = (6, 6), (26, 10), (8, 26)
