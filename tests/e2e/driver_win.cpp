@@ -331,8 +331,9 @@ VarrelProcess::VarrelProcess(std::optional<std::string> config) {
 
 VarrelProcess::~VarrelProcess() {
     if (Running()) {
-        if (main_) PostMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
-        if (!WaitForExit(CLOSE_GRACE_MS)) {
+        // A program whose window never came up cannot be asked: it is terminated at once.
+        const bool asked = main_ && PostMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
+        if (!asked || !WaitForExit(CLOSE_GRACE_MS)) {
             TerminateProcess(process_.Get(), 1);
             WaitForSingleObject(process_.Get(), CLOSE_GRACE_MS);
         }
