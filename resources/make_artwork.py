@@ -245,13 +245,13 @@ def target_image():
 
 
 def target_cursor():
-    """32 x 32: a black ring with a cross through it, 13 pixels across, outlined in white
-    so that it shows on dark ground too. The hot spot (16, 16) is the crossing."""
-    c, r = 16, 6
+    """32 x 32: a black ring 11 pixels across with a cross through it 13 pixels across, outlined
+    in white so that it shows on dark ground too. The hot spot (16, 16) is the crossing."""
+    c, r = 16, 5
     ring = Picture(32, 32, None)
     ring.circle(c, c, r, BLACK)
     black = {(x, y) for y in range(32) for x in range(32) if ring.get(x, y) is not None}
-    for d in range(-8, 9):
+    for d in range(-6, 7):
         black.add((c + d, c))
         black.add((c, c + d))
     pic = Picture(32, 32, None)
