@@ -376,15 +376,42 @@ bool VarrelProcess::FindWindows() {
     return true;
 }
 
+bool VarrelProcess::Settle(DWORD timeoutMs) const {
+    if (!Sync(main_, timeoutMs)) return false;
+    const DWORD thread = GetWindowThreadProcessId(main_, nullptr);
+    return WaitFor(
+        [thread] {
+            GUITHREADINFO info{};
+            info.cbSize = sizeof info;
+            return GetGUIThreadInfo(thread, &info) && info.hwndCapture == nullptr;
+        },
+        timeoutMs);
+}
+
+void VarrelProcess::ClickTab(int tabId) {
+    Settle();
+    Click(MainControl(tabId));
+}
+
+void VarrelProcess::ClickControl(int motionControlId) {
+    Settle();
+    Click(MotionControl(motionControlId));
+}
+
 bool VarrelProcess::ClickEntry(int index) {
+    Settle();
     const std::optional<POINT> centre = ListBoxItemCentre(MotionControl(IDC_POINTS), index);
     if (!centre) return false;
     ClickAt(*centre);
     return true;
 }
 
-void VarrelProcess::ClickAdd() { Click(MotionControl(IDC_ADD)); }
-void VarrelProcess::DoubleClickAdd() { DoubleClick(MotionControl(IDC_ADD)); }
+void VarrelProcess::ClickAdd() { ClickControl(IDC_ADD); }
+
+void VarrelProcess::DoubleClickAdd() {
+    Settle();
+    DoubleClick(MotionControl(IDC_ADD));
+}
 
 void VarrelProcess::SetPosition(const std::string& text) {
     SetTextOf(MotionControl(IDC_POSITION), text);

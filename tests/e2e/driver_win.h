@@ -111,9 +111,10 @@ class VarrelProcess {
     HWND MotionControl(int id) const { return GetDlgItem(motion_, id); }
     DWORD ProcessId() const { return processId_; }
 
-    // Gestures on the program's controls, by real input.
-    void ClickTab(int tabId) { Click(MainControl(tabId)); }
-    void ClickControl(int motionControlId) { Click(MotionControl(motionControlId)); }
+    // Gestures on the program's controls, by real input. Each first lets the program finish
+    // the gesture before (see Settle), so that a control still holding the mouse cannot take it.
+    void ClickTab(int tabId);
+    void ClickControl(int motionControlId);
     bool ClickEntry(int index);  // false when the entry is not in the list
     void ClickAdd();
     void DoubleClickAdd();
@@ -121,6 +122,10 @@ class VarrelProcess {
     void SetPosition(const std::string& text);
     // Sets Position and clicks Add, then waits until the list has grown by `expectedGrowth`.
     bool AddEntry(const std::string& text, int expectedGrowth = 1);
+
+    // Waits until the program has served what it was sent so far and no control of it holds
+    // the mouse capture (a list box or a button keeps it from a press until the release).
+    bool Settle(DWORD timeoutMs = DEFAULT_TIMEOUT_MS) const;
 
     // State of the motion page.
     std::vector<std::string> Entries() const;

@@ -107,7 +107,8 @@ TEST(MotionPageRemove, RemovesTheSelectedEntryOnly) {
     ASSERT_TRUE(app.ClickEntry(1));
     ASSERT_TRUE(WaitFor([&] { return app.Position() == "2,2"; }));
     app.ClickControl(IDC_REMOVE);
-    ASSERT_TRUE(WaitFor([&] { return app.Entries().size() == 3; }));
+    ASSERT_TRUE(WaitFor([&] { return app.Entries().size() == 3; }))
+        << ::testing::PrintToString(app.Entries());
     EXPECT_EQ(app.Entries(), (Entries{"1,1", "3,3", "4,4"}));
     EXPECT_EQ(app.Position(), "2,2") << "Remove leaves the field as it was";
 }
