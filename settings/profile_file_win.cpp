@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 namespace varrel {
@@ -12,24 +13,11 @@ namespace {
 constexpr DWORD FIRST_VALUE_BUFFER = 512;
 constexpr DWORD FIRST_PATH_BUFFER = MAX_PATH;
 
-// Reads the value with the given default into a buffer that grows until the value fits: a value
-// that was cut comes back as size - 1 characters, so only a shorter result is known to be whole.
-std::string ReadWithDefault(const std::string& path, const std::string& section,
-                            const std::string& key, const char* fallback) {
-    std::string buffer(FIRST_VALUE_BUFFER, '\0');
-    for (;;) {
-        const DWORD size = static_cast<DWORD>(buffer.size());
-        const DWORD length = GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback,
-                                                      &buffer[0], size, path.c_str());
-        if (length + 1 < size) {
-            buffer.resize(length);
-            return buffer;
-        }
-        buffer.assign(static_cast<std::size_t>(size) * 2, '\0');
-    }
-}
+// The W profile functions are used throughout, with text converted in the ANSI code page as the
+// A functions convert it inside, because the A functions have limits the list outgrows:
+// WritePrivateProfileStringA keeps only a value's length modulo 32,768 characters (it passes a
+// counted string with a 16-bit byte length), and neither takes a file name of MAX_PATH or more.
 
-// The text in the ANSI code page as UTF-16, the conversion the A functions make inside.
 std::wstring Widen(const std::string& text) {
     if (text.empty()) return std::wstring();
     const int length = static_cast<int>(text.size());
@@ -38,6 +26,61 @@ std::wstring Widen(const std::string& text) {
     std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
     MultiByteToWideChar(CP_ACP, 0, text.data(), length, &wide[0], wideLength);
     return wide;
+}
+
+std::string Narrow(const std::wstring& wide) {
+    if (wide.empty()) return std::string();
+    const int length = static_cast<int>(wide.size());
+    const int narrowLength =
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+    if (narrowLength <= 0) return std::string();
+    std::string text(static_cast<std::size_t>(narrowLength), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), length, &text[0], narrowLength, nullptr, nullptr);
+    return text;
+}
+
+// The profile functions open no file name of MAX_PATH characters or more, and take no \\?\ form
+// (Wine then even writes to a file of a garbled name): a longer name is used in its short (8.3)
+// form, which exists where the volume keeps short names, and otherwise not at all.
+std::optional<std::wstring> FileNameForApi(const std::string& path) {
+    const std::wstring wide = Widen(path);
+    if (wide.size() < MAX_PATH) return wide;
+    const bool drivePath = wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\';
+    if (!drivePath) return std::nullopt;
+    const std::size_t slash = wide.rfind(L'\\');
+    const std::wstring directory = L"\\\\?\\" + wide.substr(0, slash + 1);
+    std::wstring shortName(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD size = static_cast<DWORD>(shortName.size());
+        const DWORD length = GetShortPathNameW(directory.c_str(), &shortName[0], size);
+        if (length == 0) return std::nullopt;
+        if (length < size) {
+            shortName.resize(length);
+            break;
+        }
+        shortName.assign(length, L'\0');  // the size it asked for, its NUL included
+    }
+    if (shortName.compare(0, 4, L"\\\\?\\") == 0) shortName.erase(0, 4);
+    const std::wstring shortPath = shortName + wide.substr(slash + 1);
+    if (shortPath.size() >= MAX_PATH) return std::nullopt;
+    return shortPath;
+}
+
+// Reads the value with the given default into a buffer that grows until the value fits: a value
+// that was cut comes back as size - 1 characters, so only a shorter result is known to be whole.
+std::wstring ReadWithDefault(const std::wstring& file, const std::wstring& section,
+                             const std::wstring& key, const wchar_t* fallback) {
+    std::wstring buffer(FIRST_VALUE_BUFFER, L'\0');
+    for (;;) {
+        const DWORD size = static_cast<DWORD>(buffer.size());
+        const DWORD length = GetPrivateProfileStringW(section.c_str(), key.c_str(), fallback,
+                                                      &buffer[0], size, file.c_str());
+        if (length + 1 < size) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.assign(static_cast<std::size_t>(size) * 2, L'\0');
+    }
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -58,22 +101,27 @@ std::optional<std::string> ProfileFile::Read(const std::string& section,
                                              const std::string& key) const {
     // A value cannot tell a missing key from a stored value equal to the default, so read with
     // two defaults: a key that gives back each default in turn is not there.
-    static const char FIRST_DEFAULT[] = "\x01missing";
-    static const char SECOND_DEFAULT[] = "\x02missing";
-    std::string value = ReadWithDefault(path_, section, key, FIRST_DEFAULT);
-    if (value != FIRST_DEFAULT) return value;
-    if (ReadWithDefault(path_, section, key, SECOND_DEFAULT) != SECOND_DEFAULT) return value;
+    static const wchar_t FIRST_DEFAULT[] = L"\x01missing";
+    static const wchar_t SECOND_DEFAULT[] = L"\x02missing";
+    const std::optional<std::wstring> file = FileNameForApi(path_);
+    if (!file) return std::nullopt;
+    const std::wstring wideSection = Widen(section);
+    const std::wstring wideKey = Widen(key);
+    const std::wstring value = ReadWithDefault(*file, wideSection, wideKey, FIRST_DEFAULT);
+    if (value != FIRST_DEFAULT ||
+        ReadWithDefault(*file, wideSection, wideKey, SECOND_DEFAULT) != SECOND_DEFAULT) {
+        return Narrow(value);
+    }
     return std::nullopt;
 }
 
 void ProfileFile::Write(const std::string& section, const std::string& key,
                         const std::string& value) {
+    const std::optional<std::wstring> file = FileNameForApi(path_);
+    if (!file) return;
     const std::string stored = NeedsQuotes(value) ? '"' + value + '"' : value;
-    // WritePrivateProfileStringA keeps only the value's length modulo 32,768 characters (it
-    // goes through a counted string with a 16-bit byte length): a long list would be cut. The
-    // W function has no such limit, and the conversion is the one the A function makes.
     WritePrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), Widen(stored).c_str(),
-                               Widen(path_).c_str());
+                               file->c_str());
 }
 
 std::string ConfigFilePath() {
@@ -82,7 +130,7 @@ std::string ConfigFilePath() {
     for (;;) {
         const DWORD size = static_cast<DWORD>(path.size());
         const DWORD length = GetModuleFileNameA(nullptr, &path[0], size);
-        if (length == 0) return CONFIG_FILE_NAME;
+        if (length == 0) return std::string(".\\") + CONFIG_FILE_NAME;
         if (length < size) {
             path.resize(length);
             break;
@@ -90,7 +138,7 @@ std::string ConfigFilePath() {
         path.assign(static_cast<std::size_t>(size) * 2, '\0');
     }
     const std::size_t slash = path.rfind('\\');
-    const std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string directory = slash == std::string::npos ? ".\\" : path.substr(0, slash + 1);
     return directory + CONFIG_FILE_NAME;
 }
 

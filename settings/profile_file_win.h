@@ -13,6 +13,7 @@ class ProfileFile : public ProfileStore {
     explicit ProfileFile(std::string path) : path_(std::move(path)) {}
 
     // The whole value, however long; nothing when the file, the section or the key is missing.
+    // Paths of any length; texts in the ANSI code page.
     std::optional<std::string> Read(const std::string& section,
                                     const std::string& key) const override;
     // Creates the file and the section when needed; failures are not reported.
@@ -25,8 +26,8 @@ class ProfileFile : public ProfileStore {
     std::string path_;
 };
 
-// The directory of the running exe, ending with its backslash, followed by "varrel.cfg"; the name
-// alone when the exe's path cannot be had.
+// The directory of the running exe, ending with its backslash, followed by "varrel.cfg", however
+// long; ".\\varrel.cfg" (the current directory) when the exe's path cannot be had.
 std::string ConfigFilePath();
 
 }  // namespace varrel

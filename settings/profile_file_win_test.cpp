@@ -23,6 +23,24 @@ using Texts = std::vector<std::string>;
 using testing::SameText;
 using testing::SameTexts;
 
+// The \\?\ form of a full path, which the W file functions take at any length.
+std::wstring LongForm(const std::string& path) {
+    const std::string full = "\\\\?\\" + path;
+    std::wstring wide(full.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_ACP, 0, full.data(), static_cast<int>(full.size()), &wide[0],
+                            static_cast<int>(wide.size()))));
+    return wide;
+}
+
+std::vector<std::string> CurrentDirectoryListing() {
+    std::vector<std::string> names;
+    for (const auto& item : fs::directory_iterator(fs::current_path())) {
+        names.push_back(item.path().filename().string());
+    }
+    return names;
+}
+
 struct Loaded {
     Texts entries;
     bool hide = true;
@@ -53,10 +71,11 @@ class ProfileFileTest : public ::testing::Test {
         std::ifstream in(path_, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-    Loaded Load() const {
+    Loaded Load() const { return Load(path_); }
+    static Loaded Load(const std::string& path) {
         Loaded result;
         VectorPointList list;
-        LoadConfig(ProfileFile(path_), list, result.hide);
+        LoadConfig(ProfileFile(path), list, result.hide);
         result.entries = list.Entries();
         return result;
     }
@@ -64,8 +83,9 @@ class ProfileFileTest : public ::testing::Test {
         PutFile(bytes);
         return Load();
     }
-    void Save(const Texts& entries, bool hide) const {
-        ProfileFile file(path_);
+    void Save(const Texts& entries, bool hide) const { Save(entries, hide, path_); }
+    static void Save(const Texts& entries, bool hide, const std::string& path) {
+        ProfileFile file(path);
         SaveConfig(file, VectorPointList(entries), hide);
     }
 
@@ -275,6 +295,37 @@ TEST_F(ProfileFileTest, NonAsciiBytes) {
     EXPECT_EQ(loaded.entries, (Texts{"\xa0\xa0", "1,1"}));
 }
 
+TEST_F(ProfileFileTest, PathsLongerThanMaxPath) {
+    // Directories deeper than MAX_PATH, made and removed through the long-path form.
+    std::vector<std::string> levels = {dir_.string()};
+    while (levels.back().size() < MAX_PATH + 40) {
+        levels.push_back(levels.back() + "\\a-directory-name-of-forty-characters-xx");
+        ASSERT_TRUE(CreateDirectoryW(LongForm(levels.back()).c_str(), nullptr));
+    }
+    const std::string deep = levels.back() + "\\varrel.cfg";
+    const std::vector<std::string> before = CurrentDirectoryListing();
+
+    Save({"1,1", "2,2,C"}, true, deep);
+    Loaded loaded = Load(deep);
+    EXPECT_EQ(loaded.entries, (Texts{"1,1", "2,2,C"}));
+    EXPECT_TRUE(loaded.hide);
+
+    // A file that cannot be opened keeps nothing.
+    const std::string nowhere = levels.back() + "\\not-there\\varrel.cfg";
+    Save({"3,3"}, true, nowhere);
+    loaded = Load(nowhere);
+    EXPECT_TRUE(loaded.entries.empty());
+    EXPECT_FALSE(loaded.hide);
+
+    // Nothing was written anywhere else.
+    EXPECT_EQ(CurrentDirectoryListing(), before);
+
+    DeleteFileW(LongForm(deep).c_str());
+    for (std::size_t i = levels.size() - 1; i > 0; --i) {
+        EXPECT_TRUE(RemoveDirectoryW(LongForm(levels[i]).c_str())) << i;
+    }
+}
+
 TEST(ConfigFilePath, NamesTheFileBesideTheExe) {
     const std::string path = ConfigFilePath();
     const std::string suffix = "\\varrel.cfg";
@@ -282,9 +333,23 @@ TEST(ConfigFilePath, NamesTheFileBesideTheExe) {
     EXPECT_EQ(path.substr(path.size() - suffix.size()), suffix);
     EXPECT_EQ(path[1], ':') << path;
     const std::string directory = path.substr(0, path.size() - suffix.size() + 1);
-    const DWORD attributes = GetFileAttributesA((directory + "settings_win_tests.exe").c_str());
+    // The exe may lie deeper than MAX_PATH: ask with the long-path form of the name.
+    const DWORD attributes =
+        GetFileAttributesW(LongForm(directory + "settings_win_tests.exe").c_str());
     EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES) << directory;
     EXPECT_EQ(attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
+}
+
+// Also run from a directory deeper than MAX_PATH (see CMakeLists.txt).
+TEST(ConfigFilePath, TheFileThereKeepsTheSettings) {
+    ProfileFile file(ConfigFilePath());
+    SaveConfig(file, VectorPointList({"1,2", "3,4,C"}), true);
+    VectorPointList list;
+    bool hide = false;
+    LoadConfig(file, list, hide);
+    EXPECT_EQ(list.Entries(), (Texts{"1,2", "3,4,C"}));
+    EXPECT_TRUE(hide);
+    DeleteFileA(file.Path().c_str());  // fails for a long path, whose directory goes as a whole
 }
 
 }  // namespace
