@@ -3,8 +3,9 @@
 export WINEDEBUG=-all
 export WINEARCH=win32
 export WINEPREFIX=${WINEPREFIX:-$(pwd)/build/wineprefix}
-# No Mono or Gecko installer dialogs: the program needs neither.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko installer dialogs (the program needs neither), and no debugger that would
+# hold a crashed test until its time-out.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 
 VARREL_XVFB_PID=
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,11 +12,19 @@
 #include "resources/resource.h"
 #include "settings/config_file.h"
 #include "settings/profile_file_win.h"
+#include "ui/action_dialog_win.h"
+#include "ui/app_state_win.h"
 #include "ui/list_box_point_list_win.h"
+#include "ui/position_picker_win.h"
+#include "ui/run_control_win.h"
 
 namespace varrel {
 
 namespace {
+
+// The page's run control and position picker; the program has one motion page.
+std::unique_ptr<RunControl> g_runControl;
+PositionPicker g_picker;
 
 ListBoxPointList Points(HWND page) { return ListBoxPointList(GetDlgItem(page, IDC_POINTS), page); }
 
@@ -67,7 +76,15 @@ void BlinkDisc(ScreenPoint at) {
 
 INT_PTR OnInitDialog(HWND page) {
     LoadSettings(page);
+    g_picker.SetTargetCursor(g_app.targetCursor);
+    g_runControl = std::make_unique<RunControl>(page, g_app.mainWindow ? g_app.mainWindow : GetParent(page));
     return TRUE;
+}
+
+// The page goes with the main window: a running worker is ended and the hotkey given back.
+INT_PTR OnDestroy() {
+    g_runControl.reset();
+    return FALSE;
 }
 
 // Only a page that was shown saves when it is hidden: hiding it again changes nothing, and a
@@ -94,8 +111,12 @@ void OnSelectionChanged(HWND page) {
     if (text) SetDlgItemTextA(page, IDC_POSITION, text->c_str());
 }
 
-// Double-click on an entry: the mouse action edit belongs here.
-void OnPointsDoubleClick(HWND) {}
+// Double-click on an entry: the mouse action dialog, applied to the selected entry in place.
+void OnPointsDoubleClick(HWND page) {
+    const ActionChoice choice = ChoiceFromDialogResult(ShowActionDialog(g_app.instance, page));
+    ListBoxPointList points = Points(page);
+    ApplyChoiceToSelection(points, choice);
+}
 
 void OnRemove(HWND page) {
     ListBoxPointList points = Points(page);
@@ -115,8 +136,9 @@ void OnView(HWND page) {
     BlinkDisc(at);
 }
 
-// Start and Stop: run control belongs here.
-void OnStartStop(HWND) {}
+void OnStartStop() {
+    if (g_runControl) g_runControl->OnStartStop();
+}
 
 void OnPointsNotification(HWND page, int code) {
     switch (code) {
@@ -141,7 +163,7 @@ INT_PTR OnCommand(HWND page, int id, int code) {
             OnPointsNotification(page, code);
             break;
         case IDC_START:
-            OnStartStop(page);
+            OnStartStop();
             break;
         case IDC_REMOVE:
             OnRemove(page);
@@ -155,16 +177,33 @@ INT_PTR OnCommand(HWND page, int id, int code) {
     return TRUE;
 }
 
-// The position picker's press, drag and release on the target image belong here.
-INT_PTR OnLeftButtonDown(HWND, LPARAM) { return TRUE; }
-INT_PTR OnMouseMove(HWND, LPARAM) { return TRUE; }
-INT_PTR OnLeftButtonUp(HWND, LPARAM) { return TRUE; }
+// The position picker: press on the target image, drag anywhere, release.
+INT_PTR OnLeftButtonDown(HWND page, LPARAM lParam) {
+    g_picker.OnLeftDown(page, lParam);
+    return TRUE;
+}
 
-// The stop hotkey (Shift+Esc) of run control belongs here.
-INT_PTR OnHotKey(HWND, LPARAM) { return TRUE; }
+INT_PTR OnMouseMove(HWND page, LPARAM lParam) {
+    g_picker.OnMouseMove(page, lParam);
+    return TRUE;
+}
 
-// Run control's clean-up of the hotkey belongs here; nothing in the program sends this.
-INT_PTR OnClose(HWND) { return TRUE; }
+INT_PTR OnLeftButtonUp(HWND page, LPARAM lParam) {
+    g_picker.OnLeftUp(page, lParam);
+    return TRUE;
+}
+
+INT_PTR OnHotKey(WPARAM wParam, LPARAM lParam) {
+    if (g_runControl) g_runControl->OnHotKey(wParam, lParam);
+    return TRUE;
+}
+
+// Nothing in the program sends the page this; it gives the hotkey back and ends the page.
+INT_PTR OnClose(HWND page) {
+    if (g_runControl) g_runControl->ReleaseHotKey();
+    EndDialog(page, 0);
+    return TRUE;
+}
 
 }  // namespace
 
@@ -183,9 +222,11 @@ INT_PTR CALLBACK MotionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
         case WM_LBUTTONUP:
             return OnLeftButtonUp(page, lParam);
         case WM_HOTKEY:
-            return OnHotKey(page, lParam);
+            return OnHotKey(wParam, lParam);
         case WM_CLOSE:
             return OnClose(page);
+        case WM_DESTROY:
+            return OnDestroy();
         case WM_READ_ENTRY:
             return ListBoxPointList::ServeEntryRead(lParam);
         default:
