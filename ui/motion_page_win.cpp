@@ -3,8 +3,8 @@
 
 #include <algorithm>
 #include <climits>
-#include <memory>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -77,7 +77,8 @@ void BlinkDisc(ScreenPoint at) {
 INT_PTR OnInitDialog(HWND page) {
     LoadSettings(page);
     g_picker.SetTargetCursor(g_app.targetCursor);
-    g_runControl = std::make_unique<RunControl>(page, g_app.mainWindow ? g_app.mainWindow : GetParent(page));
+    g_runControl =
+        std::make_unique<RunControl>(page, g_app.mainWindow ? g_app.mainWindow : GetParent(page));
     return TRUE;
 }
 

@@ -14,7 +14,7 @@ inline int32_t CoordFromMessageWord(uint16_t word) {
 }
 
 class PositionPicker {
-public:
+  public:
     // The cursor shown for the whole drag.
     explicit PositionPicker(HCURSOR targetCursor = nullptr) : targetCursor_(targetCursor) {}
 
@@ -26,7 +26,7 @@ public:
     void OnMouseMove(HWND page, LPARAM lParam);
     void OnLeftUp(HWND page, LPARAM lParam);
 
-private:
+  private:
     void ShowPosition(HWND page, LPARAM lParam) const;
 
     HCURSOR targetCursor_;

@@ -18,7 +18,7 @@ constexpr char HOTKEY_ATOM_NAME[] = "Varrel";
 
 // The caption of the Start button is the run state: "&Start" idle, "&Stop" running.
 class RunControl {
-public:
+  public:
     // page: the motion page (owner of the button, the list and the hotkey); mainWindow: the
     // window that "Hide after start" minimizes.
     RunControl(HWND page, HWND mainWindow);
@@ -27,11 +27,11 @@ public:
     RunControl(const RunControl&) = delete;
     RunControl& operator=(const RunControl&) = delete;
 
-    void OnStartStop();                          // IDC_START command
+    void OnStartStop();                           // IDC_START command
     void OnHotKey(WPARAM wParam, LPARAM lParam);  // WM_HOTKEY
-    void ReleaseHotKey();                        // unregisters Shift+Esc and deletes the atom
+    void ReleaseHotKey();                         // unregisters Shift+Esc and deletes the atom
 
-private:
+  private:
     void Start();
     void Stop();
     void RegisterStopHotKey();

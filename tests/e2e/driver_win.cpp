@@ -1,6 +1,8 @@
 // VarrelProcess and friends: process, input and cross-process reads for the end-to-end tests.
 #include "tests/e2e/driver_win.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
@@ -318,6 +320,63 @@ bool Sync(HWND window, DWORD timeoutMs) {
     return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
 }
 
+namespace {
+
+INPUT PinnedMouseInput(DWORD button, POINT at) {
+    return MouseInput(button | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, at);
+}
+
+struct ProcessWindowSearch {
+    DWORD processId;
+    std::string caption;
+    HWND found;
+};
+
+BOOL CALLBACK MatchProcessWindow(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<ProcessWindowSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+    if (TextOf(window) != search->caption) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+void PressAt(POINT screen) { Send({PinnedMouseInput(MOUSEEVENTF_LEFTDOWN, screen)}); }
+void MoveTo(POINT screen) { Send({PinnedMouseInput(0, screen)}); }
+void ReleaseAt(POINT screen) { Send({PinnedMouseInput(MOUSEEVENTF_LEFTUP, screen)}); }
+
+void PinnedClickAt(POINT screen) {
+    Send({PinnedMouseInput(0, screen), PinnedMouseInput(MOUSEEVENTF_LEFTDOWN, screen),
+          PinnedMouseInput(MOUSEEVENTF_LEFTUP, screen)});
+}
+
+void PressShiftEscape() {
+    Send({KeyInput(VK_SHIFT, 0, 0), KeyInput(VK_ESCAPE, 0, 0),
+          KeyInput(VK_ESCAPE, 0, KEYEVENTF_KEYUP), KeyInput(VK_SHIFT, 0, KEYEVENTF_KEYUP)});
+}
+
+bool LeftButtonDown() { return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0; }
+
+std::optional<ResourceCounts> ResourcesOf(HANDLE process) {
+    ResourceCounts counts;
+    if (!process || !GetProcessHandleCount(process, &counts.handles)) return std::nullopt;
+    counts.gdiObjects = GetGuiResources(process, GR_GDIOBJECTS);
+    counts.userObjects = GetGuiResources(process, GR_USEROBJECTS);
+    const DWORD processId = GetProcessId(process);
+    Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    if (!snapshot) return std::nullopt;
+    THREADENTRY32 thread{};
+    thread.dwSize = sizeof thread;
+    for (BOOL more = Thread32First(snapshot.Get(), &thread); more;
+         more = Thread32Next(snapshot.Get(), &thread)) {
+        if (thread.th32OwnerProcessID == processId) ++counts.threads;
+    }
+    return counts;
+}
+
 std::string VarrelExePath() {
     const char* fromEnvironment = std::getenv("VARREL_EXE");
     return WithBackslashes(fromEnvironment && *fromEnvironment ? fromEnvironment : VARREL_EXE_PATH);
@@ -422,6 +481,62 @@ bool VarrelProcess::AddEntry(const std::string& text, int expectedGrowth) {
     SetPosition(text);
     ClickAdd();
     return WaitFor([&] { return Entries().size() == before + expectedGrowth; });
+}
+
+void VarrelProcess::ClickStart() {
+    Settle();
+    PinnedClickAt(CentreOf(MotionControl(IDC_START)));
+}
+
+bool VarrelProcess::PressStart() {
+    bool served = false;
+    SendTimed(motion_, WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED),
+              reinterpret_cast<LPARAM>(MotionControl(IDC_START)), &served);
+    return served;
+}
+
+std::string VarrelProcess::StartCaption() const { return TextOf(MotionControl(IDC_START)); }
+
+bool VarrelProcess::WaitForStartCaption(const std::string& caption, DWORD timeoutMs) const {
+    return WaitFor([&] { return StartCaption() == caption; }, timeoutMs);
+}
+
+bool VarrelProcess::MoveMainWindowTo(POINT topLeft) {
+    if (!SetWindowPos(main_, nullptr, topLeft.x, topLeft.y, 0, 0,
+                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)) {
+        return false;
+    }
+    return WaitFor([&] {
+        RECT box{};
+        GetWindowRect(main_, &box);
+        return box.left == topLeft.x && box.top == topLeft.y;
+    });
+}
+
+HWND VarrelProcess::WaitForActionDialog(DWORD timeoutMs) const {
+    ProcessWindowSearch search{processId_, "Mouse action", nullptr};
+    WaitFor(
+        [&] {
+            search.found = nullptr;
+            EnumWindows(MatchProcessWindow, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        timeoutMs);
+    return search.found;
+}
+
+bool VarrelProcess::DoubleClickEntry(int index) {
+    Settle();
+    const std::optional<POINT> centre = ListBoxItemCentre(MotionControl(IDC_POINTS), index);
+    if (!centre) return false;
+    DoubleClickAt(*centre);
+    return true;
+}
+
+RECT VarrelProcess::TargetBox() const {
+    RECT box{};
+    GetWindowRect(MotionControl(IDC_TARGET), &box);
+    return box;
 }
 
 std::vector<std::string> VarrelProcess::Entries() const {

@@ -87,6 +87,28 @@ std::vector<COLORREF> ScreenPixels(RECT box);
 // Waits until the window's thread has served everything before a message sent now.
 bool Sync(HWND window, DWORD timeoutMs = DEFAULT_TIMEOUT_MS);
 
+// Real input in parts, for drags. Each event carries its own absolute position, so a pointer
+// that something else moves meanwhile (a running worker) cannot shift where it lands.
+void PressAt(POINT screen);
+void MoveTo(POINT screen);
+void ReleaseAt(POINT screen);
+// A click at a pinned position: press and release each carry it (see PressAt).
+void PinnedClickAt(POINT screen);
+// Shift+Esc as key strokes, as a user types it; it reaches whoever has registered it.
+void PressShiftEscape();
+// Whether the left button is down, as the whole system sees it.
+bool LeftButtonDown();
+
+// Objects a process holds; nothing when they cannot be read. (Wine reads the handle, GDI and
+// USER counts as 0; the thread count is real there too.)
+struct ResourceCounts {
+    DWORD handles = 0;
+    DWORD gdiObjects = 0;
+    DWORD userObjects = 0;
+    DWORD threads = 0;
+};
+std::optional<ResourceCounts> ResourcesOf(HANDLE process);
+
 // The path of the varrel.exe under test: VARREL_EXE from the environment, else the one built
 // with these tests.
 std::string VarrelExePath();
@@ -126,6 +148,26 @@ class VarrelProcess {
     // Waits until the program has served what it was sent so far and no control of it holds
     // the mouse capture (a list box or a button keeps it from a press until the release).
     bool Settle(DWORD timeoutMs = DEFAULT_TIMEOUT_MS) const;
+
+    // Run control. ClickStart is a real click on the Start/Stop button; PressStart sends the
+    // button's command and returns once the program has served it (no input, nothing recorded).
+    void ClickStart();
+    bool PressStart();
+    std::string StartCaption() const;
+    bool WaitForStartCaption(const std::string& caption,
+                             DWORD timeoutMs = DEFAULT_TIMEOUT_MS) const;
+    // Moves the main window (keeping its size) so that its controls lie clear of a path.
+    bool MoveMainWindowTo(POINT topLeft);
+    bool MainWindowMinimized() const { return IsIconic(main_) != FALSE; }
+    // The process's handle, GDI and USER object counts.
+    std::optional<ResourceCounts> Resources() const { return ResourcesOf(process_.Get()); }
+
+    // The "Mouse action" dialog of this process once it shows, or nothing after the timeout.
+    HWND WaitForActionDialog(DWORD timeoutMs = DEFAULT_TIMEOUT_MS) const;
+    // A double-click on an entry by real input; false when the entry is not in the list.
+    bool DoubleClickEntry(int index);
+    // The target image of the position picker, in screen pixels.
+    RECT TargetBox() const;
 
     // State of the motion page.
     std::vector<std::string> Entries() const;
