@@ -1,0 +1,88 @@
+// Naive baseline for the end-to-end benchmark: a window whose Start walks the square with
+// Sleep(20).
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <thread>
+
+namespace {
+
+constexpr int ID_START = 1;
+constexpr int ID_STOP = 2;
+constexpr POINT SQUARE[] = {{600, 400}, {700, 400}, {700, 500}, {600, 500}};
+constexpr int CORNERS = 4;
+
+std::atomic<bool> g_stop{false};
+std::thread g_walker;
+
+void MoveTo(LONG x, LONG y) {
+    const LONG width = GetSystemMetrics(SM_CXSCREEN);
+    const LONG height = GetSystemMetrics(SM_CYSCREEN);
+    mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
+                static_cast<DWORD>((x * 65536LL + width - 1) / width),
+                static_cast<DWORD>((y * 65536LL + height - 1) / height), 0, 0);
+}
+
+// One pixel a step along each side, its end excluded, and a plain Sleep after every move.
+void Walk() {
+    for (int corner = 0;; corner = (corner + 1) % CORNERS) {
+        const POINT from = SQUARE[corner];
+        const POINT to = SQUARE[(corner + 1) % CORNERS];
+        const LONG steps = std::max(std::labs(to.x - from.x), std::labs(to.y - from.y));
+        for (LONG i = 0; i < steps; ++i) {
+            MoveTo(from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps);
+            Sleep(20);
+            if (g_stop) return;
+        }
+    }
+}
+
+void StopWalk() {
+    g_stop = true;
+    if (g_walker.joinable()) g_walker.join();
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            if (LOWORD(wParam) == ID_START && !g_walker.joinable()) {
+                g_stop = false;
+                g_walker = std::thread(Walk);
+            } else if (LOWORD(wParam) == ID_STOP) {
+                StopWalk();
+            }
+            return 0;
+        case WM_DESTROY:
+            StopWalk();
+            PostQuitMessage(0);
+            return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = "VarrelBaseline";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowA("VarrelBaseline", "Baseline", WS_OVERLAPPEDWINDOW, 40, 40, 220, 120,
+                                nullptr, nullptr, instance, nullptr);
+    CreateWindowA("BUTTON", "Start", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10, 80, 30, window,
+                  reinterpret_cast<HMENU>(ID_START), instance, nullptr);
+    CreateWindowA("BUTTON", "Stop", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 110, 10, 80, 30, window,
+                  reinterpret_cast<HMENU>(ID_STOP), instance, nullptr);
+    ShowWindow(window, show);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return 0;
+}
