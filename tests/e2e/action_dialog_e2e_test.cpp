@@ -29,12 +29,12 @@ class ActionDialogTest : public ::testing::Test {
 
     // Clicks a choice, as a user does; true once it shows selected.
     static bool Choose(HWND dialog, int id) {
-        Click(GetDlgItem(dialog, id));
+        PinnedClickAt(CentreOf(GetDlgItem(dialog, id)));
         return WaitFor([&] { return IsChecked(GetDlgItem(dialog, id)); });
     }
 
     static bool ClickOk(HWND dialog) {
-        Click(GetDlgItem(dialog, IDOK));
+        PinnedClickAt(CentreOf(GetDlgItem(dialog, IDOK)));
         return WaitFor([&] { return !IsWindow(dialog); });
     }
 
@@ -65,7 +65,7 @@ TEST_F(ActionDialogTest, OpensWithNothingSelectedAndOnlyClickAndNoneEnabled) {
         EXPECT_FALSE(IsChecked(radio));
     }
     // A disabled choice cannot be taken: OK then has nothing to report.
-    Click(GetDlgItem(dialog, IDC_ACT_DOWN));
+    PinnedClickAt(CentreOf(GetDlgItem(dialog, IDC_ACT_DOWN)));
     ASSERT_TRUE(ClickOk(dialog));
     ASSERT_TRUE(app.Settle());
     EXPECT_EQ(app.Entries(), (Entries{"10,20", "30,40,C"}));

@@ -353,6 +353,13 @@ void PinnedClickAt(POINT screen) {
           PinnedMouseInput(MOUSEEVENTF_LEFTUP, screen)});
 }
 
+void PinnedDoubleClickAt(POINT screen) {
+    Send({PinnedMouseInput(0, screen), PinnedMouseInput(MOUSEEVENTF_LEFTDOWN, screen),
+          PinnedMouseInput(MOUSEEVENTF_LEFTUP, screen),
+          PinnedMouseInput(MOUSEEVENTF_LEFTDOWN, screen),
+          PinnedMouseInput(MOUSEEVENTF_LEFTUP, screen)});
+}
+
 void PressShiftEscape() {
     Send({KeyInput(VK_SHIFT, 0, 0), KeyInput(VK_ESCAPE, 0, 0),
           KeyInput(VK_ESCAPE, 0, KEYEVENTF_KEYUP), KeyInput(VK_SHIFT, 0, KEYEVENTF_KEYUP)});
@@ -529,7 +536,7 @@ bool VarrelProcess::DoubleClickEntry(int index) {
     Settle();
     const std::optional<POINT> centre = ListBoxItemCentre(MotionControl(IDC_POINTS), index);
     if (!centre) return false;
-    DoubleClickAt(*centre);
+    PinnedDoubleClickAt(*centre);
     return true;
 }
 

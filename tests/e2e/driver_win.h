@@ -94,6 +94,7 @@ void MoveTo(POINT screen);
 void ReleaseAt(POINT screen);
 // A click at a pinned position: press and release each carry it (see PressAt).
 void PinnedClickAt(POINT screen);
+void PinnedDoubleClickAt(POINT screen);
 // Shift+Esc as key strokes, as a user types it; it reaches whoever has registered it.
 void PressShiftEscape();
 // Whether the left button is down, as the whole system sees it.
