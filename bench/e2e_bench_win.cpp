@@ -250,10 +250,13 @@ Figures MeasureVarrel(MouseHookRecorder& hook) {
     if (!app.Start()) return f;
     f.windowShownMs = Seconds(Counter() - started) * 1000;
     app.Settle();
-    const Contender varrel{[&] { Click(app.MotionControl(IDC_START)); },
+    app.MoveMainWindowTo({20, 20});  // clear of the square
+    app.Settle();
+    // Pinned clicks: the pointer the program moves cannot shift where the Stop click lands.
+    const Contender varrel{[&] { PinnedClickAt(CentreOf(app.MotionControl(IDC_START))); },
                            [&] {
                                app.Settle();
-                               Click(app.MotionControl(IDC_START));
+                               PinnedClickAt(CentreOf(app.MotionControl(IDC_START)));
                            },
                            [&] { return VarrelShowsStopped(app); }, app.ProcessId(),
                            UnixProcessOf(ExeMarker(app))};
@@ -307,10 +310,11 @@ Figures MeasureBaseline(MouseHookRecorder& hook) {
         Sleep(500);
         f.cpuIdleEmpty = CpuShareOver(info.dwProcessId, IDLE_MEASURE_MS);
         HWND window = search.found;
-        const Contender baseline{[&] { Click(GetDlgItem(window, BASELINE_START)); },
-                                 [&] { Click(GetDlgItem(window, BASELINE_STOP)); },
-                                 // Stop returns once the walk has ended; the window then answers.
-                                 [&] { return Sync(window, 100); }, info.dwProcessId, unixPid};
+        const Contender baseline{
+            [&] { PinnedClickAt(CentreOf(GetDlgItem(window, BASELINE_START))); },
+            [&] { PinnedClickAt(CentreOf(GetDlgItem(window, BASELINE_STOP))); },
+            // Stop returns once the walk has ended; the window then answers.
+            [&] { return Sync(window, 100); }, info.dwProcessId, unixPid};
         MeasureRun(hook, baseline, f);
         PostMessageA(window, WM_CLOSE, 0, 0);
     }
