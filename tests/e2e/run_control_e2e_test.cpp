@@ -275,6 +275,20 @@ TEST_F(RunControlTest, FiftyStartsAndStopsLeaveNothingBehind) {
     EXPECT_EQ(GlobalFindAtomA("Varrel"), 0) << "the atom outlived the program";
 }
 
+TEST_F(RunControlTest, EndingTheProgramDuringARunEndsTheRunAndGivesTheHotkeyBack) {
+    VarrelProcess app(Config("100,100 110,100,C"));
+    Launch(app);
+    ASSERT_TRUE(app.PressStart());
+    ASSERT_TRUE(WaitForSeen(hook, 5));
+    EXPECT_FALSE(ShiftEscapeIsFree());
+    app.CloseByCloseBox();
+    ASSERT_TRUE(app.WaitForExit());
+    ExpectQuietAfter(hook, Now());
+    EXPECT_FALSE(LeftButtonDown());
+    EXPECT_TRUE(ShiftEscapeIsFree());
+    EXPECT_EQ(GlobalFindAtomA("Varrel"), 0) << "the atom outlived the program";
+}
+
 // Pick two points by dragging, add them, make the first a click, run, stop with Shift+Esc from
 // anywhere, and leave through the Close tab, which saves both.
 TEST_F(RunControlTest, TheTypicalUseFromPickToSave) {
@@ -283,13 +297,19 @@ TEST_F(RunControlTest, TheTypicalUseFromPickToSave) {
     const RECT target = app.TargetBox();
     const POINT onTarget{(target.left + target.right) / 2, (target.top + target.bottom) / 2};
     for (POINT pick : {POINT{150, 120}, POINT{160, 120}}) {
-        app.Settle();
-        PressAt(onTarget);
-        MoveTo({pick.x + 40, pick.y + 40});
-        ReleaseAt(pick);
         const std::string text = std::to_string(pick.x) + "," + std::to_string(pick.y);
-        ASSERT_TRUE(WaitFor([&] { return app.Position() == text; })) << app.Position();
-        app.ClickAdd();
+        // Under Wine on a loaded machine a gesture is now and then lost; a drag can be made again.
+        bool shown = false;
+        for (int attempt = 0; attempt < 3 && !shown; ++attempt) {
+            app.Settle();
+            PressAt(onTarget);
+            MoveTo({pick.x + 40, pick.y + 40});
+            ReleaseAt(pick);
+            shown = WaitFor([&] { return app.Position() == text; }, 2000);
+        }
+        ASSERT_TRUE(shown) << app.Position();
+        app.Settle();
+        PinnedClickAt(CentreOf(app.MotionControl(IDC_ADD)));
         ASSERT_TRUE(
             WaitFor([&] { return !app.Entries().empty() && app.Entries().back() == text; }));
     }
