@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/interval_stats.h"
 #include "resources/resource.h"
 #include "tests/e2e/driver_win.h"
 #include "tests/support/mouse_hook_recorder_win.h"
@@ -194,13 +195,10 @@ void MeasureRun(MouseHookRecorder& hook, const Contender& c, Figures& f) {
         f.laps[lap] = Seconds(t[(lap + 1) * STEPS_PER_LAP] - t[lap * STEPS_PER_LAP]);
     std::vector<double> steps;
     for (std::size_t i = 0; i + 1 < wanted; ++i) steps.push_back(Seconds(t[i + 1] - t[i]) * 1000);
-    std::sort(steps.begin(), steps.end());
-    auto at = [&steps](double q) {
-        return steps[std::min(steps.size() - 1, static_cast<std::size_t>(q * steps.size()))];
-    };
-    f.p50 = at(0.50);
-    f.p99 = at(0.99);
-    f.max = steps.back();
+    const bench::IntervalStats s = bench::Percentiles(steps);
+    f.p50 = s.p50;
+    f.p99 = s.p99;
+    f.max = s.max;
 }
 
 std::string ConfigWith(const std::string& point) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/interval_stats.h"
 #include "motion/absolute_coords.h"
 #include "motion/motion_worker_win.h"
 #include "motion/pointer_ops_win.h"
@@ -90,13 +91,10 @@ Figures Measure(MouseHookRecorder& hook, const std::function<void()>& start,
         f.laps[lap] = Seconds(t[(lap + 1) * STEPS_PER_LAP] - t[lap * STEPS_PER_LAP]);
     std::vector<double> steps;
     for (std::size_t i = 0; i + 1 < wanted; ++i) steps.push_back(Seconds(t[i + 1] - t[i]) * 1000);
-    std::sort(steps.begin(), steps.end());
-    auto at = [&steps](double q) {
-        return steps[std::min(steps.size() - 1, static_cast<std::size_t>(q * steps.size()))];
-    };
-    f.p50 = at(0.50);
-    f.p99 = at(0.99);
-    f.max = steps.back();
+    const bench::IntervalStats s = bench::Percentiles(steps);
+    f.p50 = s.p50;
+    f.p99 = s.p99;
+    f.max = s.max;
     return f;
 }
 
