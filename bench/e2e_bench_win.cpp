@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/clock_win.h"
 #include "bench/interval_stats.h"
 #include "resources/resource.h"
 #include "tests/e2e/driver_win.h"
@@ -35,17 +36,8 @@ constexpr double CLOCK_TICKS_PER_S = 100;  // Linux USER_HZ, the unit of /proc/N
 constexpr int BASELINE_START = 1;
 constexpr int BASELINE_STOP = 2;
 
-int64_t Counter() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now.QuadPart;
-}
-
-double Seconds(int64_t ticks) {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(ticks) / static_cast<double>(f.QuadPart);
-}
+using bench::Counter;
+using bench::Seconds;
 
 bool OnSquare(const MouseEvent& e) {
     return e.injected && e.kind == MouseEvent::Move && e.pt.x >= SQUARE_BOX.left &&

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/clock_win.h"
 #include "bench/interval_stats.h"
 #include "motion/absolute_coords.h"
 #include "motion/motion_worker_win.h"
@@ -26,17 +27,8 @@ constexpr int LAPS = 2;
 constexpr double IDEAL_LAP_S = STEPS_PER_LAP * STEP_DELAY_MS / 1000.0;
 const std::vector<std::string> SQUARE = {"100,100", "200,100", "200,200", "100,200"};
 
-int64_t Counter() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now.QuadPart;
-}
-
-double Seconds(int64_t ticks) {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(ticks) / static_cast<double>(f.QuadPart);
-}
+using bench::Counter;
+using bench::Seconds;
 
 double ProcessCpuSeconds() {
     FILETIME created, exited, kernel, user;
