@@ -1,199 +1,134 @@
-// VarrelProcess and friends: process, input and cross-process reads for the end-to-end tests.
+// VarrelProcess and friends: process, messages, input and files for the end-to-end tests.
 #include "tests/e2e/driver_win.h"
-
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
-#include <utility>
+#include <fstream>
+#include <iterator>
 
-#include "resources/resource.h"
 #include "varrel_exe_path.h"
 
 namespace varrel::e2e {
 
+namespace fs = std::filesystem;
+
 namespace {
 
-constexpr DWORD POLL_MS = 5;
-constexpr DWORD CLOSE_GRACE_MS = 3000;
-
-INPUT MouseInput(DWORD flags, POINT at = {0, 0}) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    if (flags & MOUSEEVENTF_ABSOLUTE) {
-        // Normalized so that the platform's truncating conversion lands on this exact pixel.
-        const LONGLONG width = GetSystemMetrics(SM_CXSCREEN);
-        const LONGLONG height = GetSystemMetrics(SM_CYSCREEN);
-        input.mi.dx = static_cast<LONG>((at.x * 65536LL + width - 1) / width);
-        input.mi.dy = static_cast<LONG>((at.y * 65536LL + height - 1) / height);
-    }
-    return input;
-}
-
-void Send(std::vector<INPUT> inputs) {
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-std::vector<INPUT> Clicks(POINT at, int count) {
-    std::vector<INPUT> inputs{MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, at)};
-    for (int i = 0; i < count; ++i) {
-        inputs.push_back(MouseInput(MOUSEEVENTF_LEFTDOWN));
-        inputs.push_back(MouseInput(MOUSEEVENTF_LEFTUP));
-    }
-    return inputs;
-}
-
-INPUT KeyInput(WORD vk, WORD scan, DWORD flags) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.wScan = scan;
-    input.ki.dwFlags = flags;
-    return input;
-}
-
-// Texts cross the process boundary as UTF-16 whichever way they are asked for, so every
-// message that carries one is sent as a wide message and converted here.
 std::string Narrow(const std::wstring& wide) {
-    if (wide.empty()) return {};
-    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(std::max(size, 0)), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &text[0], size,
+    const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                      nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(std::max(n, 0)), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(), n,
                         nullptr, nullptr);
     return text;
 }
 
 std::wstring Widen(const std::string& text) {
-    if (text.empty()) return {};
-    const int size =
+    const int n =
         MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(std::max(size, 0)), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], size);
+    std::wstring wide(static_cast<std::size_t>(std::max(n, 0)), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
     return wide;
 }
 
-LRESULT SendTimed(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool* ok = nullptr) {
-    DWORD_PTR result = 0;
-    const LRESULT sent = SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL,
-                                             DEFAULT_TIMEOUT_MS, &result);
-    if (ok) *ok = sent != 0;
-    return static_cast<LRESULT>(result);
+// A text that a WM_GETTEXT-like message fills, whole: its length first, then the text.
+std::string ReadText(HWND window, UINT lengthMessage, UINT textMessage, WPARAM index) {
+    const LRESULT length = SendServed(window, lengthMessage, index).value_or(-1);
+    if (length <= 0) return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const bool isText = textMessage == WM_GETTEXT;
+    const LRESULT got = SendServed(window, textMessage, isText ? text.size() : index,
+                                   reinterpret_cast<LPARAM>(text.data()))
+                            .value_or(0);
+    text.resize(static_cast<std::size_t>(std::clamp<LRESULT>(got, 0, length)));
+    return Narrow(text);
+}
+
+void SendMouse(std::initializer_list<std::pair<DWORD, POINT>> events) {
+    std::vector<INPUT> inputs;
+    const LONGLONG width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    for (const auto& [button, at] : events) {
+        INPUT input{};
+        input.type = INPUT_MOUSE;
+        input.mi.dwFlags = button | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        // Rounded up, so that the system's truncating conversion lands on this very pixel.
+        input.mi.dx = static_cast<LONG>((at.x * 65536LL + width - 1) / width);
+        input.mi.dy = static_cast<LONG>((at.y * 65536LL + height - 1) / height);
+        inputs.push_back(input);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 struct WindowSearch {
     DWORD processId;
+    std::string caption;
     HWND found;
 };
 
-BOOL CALLBACK MatchMainWindow(HWND window, LPARAM param) {
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<WindowSearch*>(param);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
-    const int length = GetWindowTextLengthA(window);
-    std::string caption(static_cast<std::size_t>(std::max(length, 0)) + 1, '\0');
-    caption.resize(static_cast<std::size_t>(GetWindowTextA(window, &caption[0], length + 1)));
-    if (caption != MAIN_CAPTION) return TRUE;
+    if (owner != search->processId || !IsWindowVisible(window) || TextOf(window) != search->caption)
+        return TRUE;
     search->found = window;
     return FALSE;
 }
 
-struct PageSearch {
-    HWND parent;
-    std::vector<HWND> pages;
-};
-
-BOOL CALLBACK CollectPages(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<PageSearch*>(param);
-    char className[16] = {};
-    GetClassNameA(window, className, sizeof className);
-    if (GetParent(window) == search->parent && std::string(className) == "#32770") {
-        search->pages.push_back(window);
-    }
+BOOL CALLBACK CollectPage(HWND window, LPARAM param) {
+    auto* pages = reinterpret_cast<std::vector<HWND>*>(param);
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    if (std::wstring(name) == L"#32770") pages->push_back(window);
     return TRUE;
-}
-
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
-
-std::string WithBackslashes(std::string path) {
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
 }
 
 }  // namespace
 
-bool WaitFor(const std::function<bool()>& pred, DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (pred()) return true;
-        if (GetTickCount64() >= deadline) return pred();
-        Sleep(POLL_MS);
-    }
+std::optional<std::string> ReadWholeFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-Handle& Handle::operator=(Handle&& other) noexcept {
-    if (this != &other) Reset(other.Release());
-    return *this;
+bool WriteWholeFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return out.good();
 }
 
-HANDLE Handle::Release() { return std::exchange(h_, nullptr); }
+std::string TextOf(HWND window) { return ReadText(window, WM_GETTEXTLENGTH, WM_GETTEXT, 0); }
 
-void Handle::Reset(HANDLE h) {
-    if (*this) CloseHandle(h_);
-    h_ = h;
+void SetTextOf(HWND window, const std::string& text) {
+    const std::wstring wide = Widen(text);
+    SendServed(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
-ScratchDir::ScratchDir() {
-    static std::atomic<int> serial{0};
-    std::string temp(MAX_PATH + 1, '\0');
-    temp.resize(GetTempPathA(static_cast<DWORD>(temp.size()), &temp[0]));
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        path_ = temp + "varrel-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
-                std::to_string(serial++);
-        if (CreateDirectoryA(path_.c_str(), nullptr)) return;
-    }
-    path_.clear();
+std::vector<std::string> ListBoxEntries(HWND listBox) {
+    std::vector<std::string> entries;
+    const LRESULT count = SendServed(listBox, LB_GETCOUNT).value_or(0);
+    for (LRESULT i = 0; i < count; ++i)
+        entries.push_back(ReadText(listBox, LB_GETTEXTLEN, LB_GETTEXT, static_cast<WPARAM>(i)));
+    return entries;
 }
 
-ScratchDir::~ScratchDir() {
-    if (path_.empty()) return;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(File("*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                DeleteFileA(File(found.cFileName).c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(path_.c_str());
+std::optional<LRESULT> SendServed(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, PATIENCE_MS, &result))
+        return std::nullopt;
+    return static_cast<LRESULT>(result);
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-    Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return std::nullopt;
-    std::string bytes;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr) && got > 0) {
-        bytes.append(chunk, got);
-    }
-    return bytes;
-}
+bool Sync(HWND window) { return SendServed(window, WM_NULL).has_value(); }
 
-bool WriteWholeFile(const std::string& path, const std::string& bytes) {
-    Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    DWORD written = 0;
-    return WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                     nullptr) &&
-           written == bytes.size();
+HWND WaitForWindow(DWORD processId, const std::string& caption) {
+    WindowSearch search{processId, caption, nullptr};
+    WaitFor([&] {
+        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    });
+    return search.found;
 }
 
 POINT CentreOf(HWND window) {
@@ -202,317 +137,138 @@ POINT CentreOf(HWND window) {
     return {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
 }
 
-void ClickAt(POINT screen) { Send(Clicks(screen, 1)); }
-void DoubleClickAt(POINT screen) { Send(Clicks(screen, 2)); }
-void Click(HWND window) { ClickAt(CentreOf(window)); }
-void DoubleClick(HWND window) { DoubleClickAt(CentreOf(window)); }
-
-void PressKey(WORD virtualKey) {
-    Send({KeyInput(virtualKey, 0, 0), KeyInput(virtualKey, 0, KEYEVENTF_KEYUP)});
+void PressAt(POINT screen) { SendMouse({{MOUSEEVENTF_LEFTDOWN, screen}}); }
+void MoveTo(POINT screen) { SendMouse({{0, screen}}); }
+void ReleaseAt(POINT screen) { SendMouse({{MOUSEEVENTF_LEFTUP, screen}}); }
+void PinnedClickAt(POINT at) {
+    SendMouse({{0, at}, {MOUSEEVENTF_LEFTDOWN, at}, {MOUSEEVENTF_LEFTUP, at}});
 }
-
-void TypeText(const std::string& text) {
-    std::vector<INPUT> inputs;
-    for (unsigned char c : text) {
-        inputs.push_back(KeyInput(0, c, KEYEVENTF_UNICODE));
-        inputs.push_back(KeyInput(0, c, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP));
-    }
-    Send(std::move(inputs));
-}
-
-std::string TextOf(HWND window) {
-    const LRESULT length = SendTimed(window, WM_GETTEXTLENGTH, 0, 0);
-    if (length <= 0) return {};
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const LRESULT got =
-        SendTimed(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(static_cast<std::size_t>(std::clamp<LRESULT>(got, 0, length)));
-    return Narrow(text);
-}
-
-void SetTextOf(HWND window, const std::string& text) {
-    const std::wstring wide = Widen(text);
-    SendTimed(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
-}
-
-std::vector<std::string> ListBoxEntries(HWND listBox) {
-    std::vector<std::string> entries;
-    const LRESULT count = SendTimed(listBox, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT length = SendTimed(listBox, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
-        if (length < 0) break;
-        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-        const LRESULT got = SendTimed(listBox, LB_GETTEXT, static_cast<WPARAM>(i),
-                                      reinterpret_cast<LPARAM>(&text[0]));
-        text.resize(static_cast<std::size_t>(std::clamp<LRESULT>(got, 0, length)));
-        entries.push_back(Narrow(text));
-    }
-    return entries;
-}
-
-std::optional<int> ListBoxSelection(HWND listBox) {
-    const LRESULT index = SendTimed(listBox, LB_GETCURSEL, 0, 0);
-    if (index < 0) return std::nullopt;
-    return static_cast<int>(index);
-}
-
-std::optional<POINT> ListBoxItemCentre(HWND listBox, int index) {
-    RECT item{};
-    bool ok = false;
-    const LRESULT result = SendTimed(listBox, LB_GETITEMRECT, static_cast<WPARAM>(index),
-                                     reinterpret_cast<LPARAM>(&item), &ok);
-    if (!ok || result == LB_ERR) return std::nullopt;
-    POINT centre{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
-    ClientToScreen(listBox, &centre);
-    return centre;
-}
-
-bool IsChecked(HWND button) { return SendTimed(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
-namespace {
-
-BOOL CALLBACK CollectChildText(HWND window, LPARAM param) {
-    auto* texts = reinterpret_cast<std::pair<HWND, std::vector<std::string>>*>(param);
-    if (GetParent(window) == texts->first) texts->second.push_back(TextOf(window));
-    return TRUE;
-}
-
-}  // namespace
-
-std::vector<std::string> ChildTexts(HWND parent) {
-    std::pair<HWND, std::vector<std::string>> texts{parent, {}};
-    EnumChildWindows(parent, CollectChildText, reinterpret_cast<LPARAM>(&texts));
-    return texts.second;
-}
-
-POINT OriginIn(HWND child, HWND parent) {
-    RECT box{};
-    GetWindowRect(child, &box);
-    POINT origin{box.left, box.top};
-    ScreenToClient(parent, &origin);
-    return origin;
-}
-
-bool BringToFront(HWND window) {
-    if (GetForegroundWindow() != window) SetForegroundWindow(window);
-    return WaitFor([window] { return GetForegroundWindow() == window; });
-}
-
-COLORREF ScreenPixel(POINT at) {
-    HDC screen = GetDC(nullptr);
-    const COLORREF colour = GetPixel(screen, at.x, at.y);
-    ReleaseDC(nullptr, screen);
-    return colour;
-}
-
-std::vector<COLORREF> ScreenPixels(RECT box) {
-    std::vector<COLORREF> colours;
-    HDC screen = GetDC(nullptr);
-    for (LONG y = box.top; y < box.bottom; ++y) {
-        for (LONG x = box.left; x < box.right; ++x) colours.push_back(GetPixel(screen, x, y));
-    }
-    ReleaseDC(nullptr, screen);
-    return colours;
-}
-
-bool Sync(HWND window, DWORD timeoutMs) {
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
-}
-
-namespace {
-
-INPUT PinnedMouseInput(DWORD button, POINT at) {
-    return MouseInput(button | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, at);
-}
-
-struct ProcessWindowSearch {
-    DWORD processId;
-    std::string caption;
-    HWND found;
-};
-
-BOOL CALLBACK MatchProcessWindow(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<ProcessWindowSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
-    if (TextOf(window) != search->caption) return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-}  // namespace
-
-void PressAt(POINT screen) { Send({PinnedMouseInput(MOUSEEVENTF_LEFTDOWN, screen)}); }
-void MoveTo(POINT screen) { Send({PinnedMouseInput(0, screen)}); }
-void ReleaseAt(POINT screen) { Send({PinnedMouseInput(MOUSEEVENTF_LEFTUP, screen)}); }
-
-void PinnedClickAt(POINT screen) {
-    Send({PinnedMouseInput(0, screen), PinnedMouseInput(MOUSEEVENTF_LEFTDOWN, screen),
-          PinnedMouseInput(MOUSEEVENTF_LEFTUP, screen)});
-}
-
-void PinnedDoubleClickAt(POINT screen) {
-    Send({PinnedMouseInput(0, screen), PinnedMouseInput(MOUSEEVENTF_LEFTDOWN, screen),
-          PinnedMouseInput(MOUSEEVENTF_LEFTUP, screen),
-          PinnedMouseInput(MOUSEEVENTF_LEFTDOWN, screen),
-          PinnedMouseInput(MOUSEEVENTF_LEFTUP, screen)});
+void PinnedDoubleClickAt(POINT at) {
+    SendMouse({{0, at},
+               {MOUSEEVENTF_LEFTDOWN, at},
+               {MOUSEEVENTF_LEFTUP, at},
+               {MOUSEEVENTF_LEFTDOWN, at},
+               {MOUSEEVENTF_LEFTUP, at}});
 }
 
 void PressShiftEscape() {
-    Send({KeyInput(VK_SHIFT, 0, 0), KeyInput(VK_ESCAPE, 0, 0),
-          KeyInput(VK_ESCAPE, 0, KEYEVENTF_KEYUP), KeyInput(VK_SHIFT, 0, KEYEVENTF_KEYUP)});
-}
-
-bool LeftButtonDown() { return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0; }
-
-std::optional<ResourceCounts> ResourcesOf(HANDLE process) {
-    ResourceCounts counts;
-    if (!process || !GetProcessHandleCount(process, &counts.handles)) return std::nullopt;
-    counts.gdiObjects = GetGuiResources(process, GR_GDIOBJECTS);
-    counts.userObjects = GetGuiResources(process, GR_USEROBJECTS);
-    const DWORD processId = GetProcessId(process);
-    Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
-    if (!snapshot) return std::nullopt;
-    THREADENTRY32 thread{};
-    thread.dwSize = sizeof thread;
-    for (BOOL more = Thread32First(snapshot.Get(), &thread); more;
-         more = Thread32Next(snapshot.Get(), &thread)) {
-        if (thread.th32OwnerProcessID == processId) ++counts.threads;
+    INPUT keys[4] = {};
+    const WORD vk[4] = {VK_SHIFT, VK_ESCAPE, VK_ESCAPE, VK_SHIFT};
+    for (int i = 0; i < 4; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = vk[i];
+        keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
     }
-    return counts;
+    SendInput(4, keys, sizeof(INPUT));
 }
 
-std::string VarrelExePath() {
+bool ShiftEscapeIsFree() {
+    constexpr int PROBE_ID = 0x7A11;
+    if (!RegisterHotKey(nullptr, PROBE_ID, MOD_SHIFT, VK_ESCAPE)) return false;
+    UnregisterHotKey(nullptr, PROBE_ID);
+    return true;
+}
+
+VarrelProcess::VarrelProcess(std::optional<std::string> config, const std::wstring& folder) {
+    static std::atomic<int> serial{0};
+    dir_ = fs::temp_directory_path() / (L"varrel-e2e-" + std::to_wstring(GetCurrentProcessId()) +
+                                        L"-" + std::to_wstring(serial++) + folder);
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
     const char* fromEnvironment = std::getenv("VARREL_EXE");
-    return WithBackslashes(fromEnvironment && *fromEnvironment ? fromEnvironment : VARREL_EXE_PATH);
-}
-
-VarrelProcess::VarrelProcess(std::optional<std::string> config) {
-    exe_ = dir_.File("varrel.exe");
-    CopyFileA(VarrelExePath().c_str(), exe_.c_str(), FALSE);
+    fs::copy_file(fromEnvironment && *fromEnvironment ? fromEnvironment : VARREL_EXE_PATH,
+                  dir_ / "varrel.exe");
     if (config) WriteWholeFile(ConfigPath(), *config);
 }
 
 VarrelProcess::~VarrelProcess() {
     if (Running()) {
         // A program whose window never came up cannot be asked: it is terminated at once.
-        const bool asked = main_ && PostMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
-        if (!asked || !WaitForExit(CLOSE_GRACE_MS)) {
+        if (!main_ || !PostMessageW(main_, WM_SYSCOMMAND, SC_CLOSE, 0) || !WaitForExit(5000))
             TerminateProcess(process_.Get(), 1);
-            WaitForSingleObject(process_.Get(), CLOSE_GRACE_MS);
-        }
+        WaitForExit(5000);
     }
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
 }
 
-bool VarrelProcess::Start(DWORD timeoutMs) {
-    STARTUPINFOA startup{};
+bool VarrelProcess::Start() {
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    std::string commandLine = Quoted(exe_);
-    if (!CreateProcessA(exe_.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        dir_.Path().c_str(), &startup, &info)) {
+    const std::wstring exe = (dir_ / "varrel.exe").wstring();
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        dir_.c_str(), &startup, &info))
         return false;
-    }
-    Handle thread(info.hThread);
+    UniqueHandle thread(info.hThread);
     process_.Reset(info.hProcess);
     processId_ = info.dwProcessId;
-    // Ready once the windows exist and the program waits for input with nothing left to do.
-    WaitForInputIdle(process_.Get(), timeoutMs);
-    return WaitFor([this] { return !Running() || FindWindows(); }, timeoutMs) && Running() &&
-           Sync(main_) && Sync(motion_);
+    return WaitFor([this] { return !Running() || FindWindows(); }) && Running() && Sync(main_) &&
+           Sync(motion_);
 }
 
 bool VarrelProcess::FindWindows() {
-    WindowSearch search{processId_, nullptr};
-    EnumWindows(MatchMainWindow, reinterpret_cast<LPARAM>(&search));
+    main_ = nullptr;
+    WindowSearch search{processId_, MAIN_CAPTION, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
     if (!search.found) return false;
-    PageSearch pages{search.found, {}};
-    EnumChildWindows(search.found, CollectPages, reinterpret_cast<LPARAM>(&pages));
-    HWND motion = nullptr;
-    HWND about = nullptr;
-    for (HWND page : pages.pages) {
-        (GetDlgItem(page, IDC_POINTS) ? motion : about) = page;
-    }
-    if (!motion || !about) return false;
+    std::vector<HWND> pages;
+    EnumChildWindows(search.found, CollectPage, reinterpret_cast<LPARAM>(&pages));
+    for (HWND page : pages) (GetDlgItem(page, IDC_POINTS) ? motion_ : about_) = page;
     main_ = search.found;
-    motion_ = motion;
-    about_ = about;
-    return true;
+    return motion_ && about_;
 }
 
-bool VarrelProcess::Settle(DWORD timeoutMs) const {
-    if (!Sync(main_, timeoutMs)) return false;
-    const DWORD thread = GetWindowThreadProcessId(main_, nullptr);
-    return WaitFor(
-        [thread] {
-            GUITHREADINFO info{};
-            info.cbSize = sizeof info;
-            return GetGUIThreadInfo(thread, &info) && info.hwndCapture == nullptr;
-        },
-        timeoutMs);
+bool VarrelProcess::Tab(int tabId) {
+    return SendServed(main_, WM_COMMAND, MAKEWPARAM(tabId, STN_CLICKED),
+                      reinterpret_cast<LPARAM>(MainControl(tabId)))
+        .has_value();
 }
 
-void VarrelProcess::ClickTab(int tabId) {
-    Settle();
-    Click(MainControl(tabId));
+void VarrelProcess::PostTab(int tabId) {
+    PostMessageW(main_, WM_COMMAND, MAKEWPARAM(tabId, STN_CLICKED),
+                 reinterpret_cast<LPARAM>(MainControl(tabId)));
 }
 
-void VarrelProcess::ClickControl(int motionControlId) {
-    Settle();
-    Click(MotionControl(motionControlId));
-}
-
-bool VarrelProcess::ClickEntry(int index) {
-    Settle();
-    const std::optional<POINT> centre = ListBoxItemCentre(MotionControl(IDC_POINTS), index);
-    if (!centre) return false;
-    ClickAt(*centre);
-    return true;
-}
-
-void VarrelProcess::ClickAdd() { ClickControl(IDC_ADD); }
-
-void VarrelProcess::DoubleClickAdd() {
-    Settle();
-    DoubleClick(MotionControl(IDC_ADD));
+bool VarrelProcess::Command(int id, int code) {
+    return SendServed(motion_, WM_COMMAND, MAKEWPARAM(id, code),
+                      reinterpret_cast<LPARAM>(MotionControl(id)))
+        .has_value();
 }
 
 void VarrelProcess::SetPosition(const std::string& text) {
     SetTextOf(MotionControl(IDC_POSITION), text);
 }
 
-bool VarrelProcess::AddEntry(const std::string& text, int expectedGrowth) {
-    const std::size_t before = Entries().size();
+bool VarrelProcess::Add(const std::string& text) {
     SetPosition(text);
-    ClickAdd();
-    return WaitFor([&] { return Entries().size() == before + expectedGrowth; });
+    return Command(IDC_ADD, STN_CLICKED);
 }
 
-void VarrelProcess::ClickStart() {
-    Settle();
-    PinnedClickAt(CentreOf(MotionControl(IDC_START)));
+bool VarrelProcess::Select(int index) {
+    return SendServed(MotionControl(IDC_POINTS), LB_SETCURSEL, static_cast<WPARAM>(index)) ==
+               index &&
+           Command(IDC_POINTS, LBN_SELCHANGE);
 }
 
-bool VarrelProcess::PressStart() {
-    bool served = false;
-    SendTimed(motion_, WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED),
-              reinterpret_cast<LPARAM>(MotionControl(IDC_START)), &served);
-    return served;
+HWND VarrelProcess::OpenActionDialog(int index) {
+    // Posted: the page's handler runs the dialog's modal loop and returns only when it ends.
+    if (!Select(index)) return nullptr;
+    PostMessageW(motion_, WM_COMMAND, MAKEWPARAM(IDC_POINTS, LBN_DBLCLK),
+                 reinterpret_cast<LPARAM>(MotionControl(IDC_POINTS)));
+    return WaitForWindow(processId_, "Mouse action");
 }
 
 std::string VarrelProcess::StartCaption() const { return TextOf(MotionControl(IDC_START)); }
 
-bool VarrelProcess::WaitForStartCaption(const std::string& caption, DWORD timeoutMs) const {
-    return WaitFor([&] { return StartCaption() == caption; }, timeoutMs);
+bool VarrelProcess::WaitForStartCaption(const std::string& caption) const {
+    return WaitFor([&] { return StartCaption() == caption; });
 }
 
 bool VarrelProcess::MoveMainWindowTo(POINT topLeft) {
-    if (!SetWindowPos(main_, nullptr, topLeft.x, topLeft.y, 0, 0,
-                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)) {
-        return false;
-    }
+    SetWindowPos(main_, nullptr, topLeft.x, topLeft.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     return WaitFor([&] {
         RECT box{};
         GetWindowRect(main_, &box);
@@ -520,30 +276,13 @@ bool VarrelProcess::MoveMainWindowTo(POINT topLeft) {
     });
 }
 
-HWND VarrelProcess::WaitForActionDialog(DWORD timeoutMs) const {
-    ProcessWindowSearch search{processId_, "Mouse action", nullptr};
-    WaitFor(
-        [&] {
-            search.found = nullptr;
-            EnumWindows(MatchProcessWindow, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
-        },
-        timeoutMs);
-    return search.found;
-}
-
-bool VarrelProcess::DoubleClickEntry(int index) {
-    Settle();
-    const std::optional<POINT> centre = ListBoxItemCentre(MotionControl(IDC_POINTS), index);
-    if (!centre) return false;
-    PinnedDoubleClickAt(*centre);
-    return true;
-}
-
-RECT VarrelProcess::TargetBox() const {
-    RECT box{};
-    GetWindowRect(MotionControl(IDC_TARGET), &box);
-    return box;
+bool VarrelProcess::Settle() const {
+    const DWORD thread = GetWindowThreadProcessId(main_, nullptr);
+    return Sync(main_) && WaitFor([thread] {
+               GUITHREADINFO info{};
+               info.cbSize = sizeof info;
+               return GetGUIThreadInfo(thread, &info) && info.hwndCapture == nullptr;
+           });
 }
 
 std::vector<std::string> VarrelProcess::Entries() const {
@@ -551,24 +290,24 @@ std::vector<std::string> VarrelProcess::Entries() const {
 }
 
 std::optional<int> VarrelProcess::Selection() const {
-    return ListBoxSelection(MotionControl(IDC_POINTS));
+    const LRESULT index = SendServed(MotionControl(IDC_POINTS), LB_GETCURSEL).value_or(LB_ERR);
+    return index < 0 ? std::nullopt : std::optional<int>(static_cast<int>(index));
 }
 
 std::string VarrelProcess::Position() const { return TextOf(MotionControl(IDC_POSITION)); }
 
 bool VarrelProcess::HideAfterStart() const {
-    return IsChecked(MotionControl(IDC_HIDE_AFTER_START));
+    return SendServed(MotionControl(IDC_HIDE_AFTER_START), BM_GETCHECK) == BST_CHECKED;
 }
 
-bool VarrelProcess::WaitForConfig(const std::string& expected, DWORD timeoutMs) const {
-    return WaitFor([&] { return Config() == expected; }, timeoutMs);
+bool VarrelProcess::WaitForConfig(const std::string& expected) const {
+    return WaitFor([&] { return Config() == expected; });
 }
 
-void VarrelProcess::CloseByCloseBox() { PostMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0); }
+void VarrelProcess::CloseByCloseBox() { PostMessageW(main_, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
 bool VarrelProcess::WaitForExit(DWORD timeoutMs) {
-    if (!process_) return true;
-    return WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
+    return !process_ || WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
 bool VarrelProcess::Running() const {
@@ -577,7 +316,7 @@ bool VarrelProcess::Running() const {
 
 std::optional<DWORD> VarrelProcess::ExitCode() const {
     DWORD code = 0;
-    if (!process_ || Running() || !GetExitCodeProcess(process_.Get(), &code)) return std::nullopt;
+    if (Running() || !process_ || !GetExitCodeProcess(process_.Get(), &code)) return std::nullopt;
     return code;
 }
 

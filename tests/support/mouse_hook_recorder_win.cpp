@@ -1,34 +1,67 @@
-// MouseHookRecorder: a hook thread that appends each low-level mouse event to a locked list.
+// MouseHookRecorder: a hook thread that appends each injected mouse event to a locked list.
 #include "tests/support/mouse_hook_recorder_win.h"
-
-#include <algorithm>
 
 namespace varrel::testing {
 
 namespace {
 // The hook procedure gets no context: it finds its recorder through its own thread.
 thread_local MouseHookRecorder* hookOwner = nullptr;
+}  // namespace
 
-int64_t Counter() {
+int64_t Now() {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     return now.QuadPart;
 }
-}  // namespace
 
-std::vector<MouseEvent> WithoutMovesIntoButtons(const std::vector<MouseEvent>& events) {
-    std::vector<MouseEvent> out;
+bool WaitFor(const std::function<bool()>& pred, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (!pred()) {
+        if (GetTickCount64() >= deadline) return pred();
+        ::Sleep(5);
+    }
+    return true;
+}
+
+std::vector<std::string> EventTexts(const std::vector<MouseEvent>& events, POINT skip) {
+    std::vector<std::string> out;
     for (std::size_t i = 0; i < events.size(); ++i) {
         const MouseEvent& e = events[i];
-        if (e.kind == MouseEvent::Move && i + 1 < events.size()) {
-            const MouseEvent& next = events[i + 1];
-            const bool button =
-                next.kind == MouseEvent::LeftDown || next.kind == MouseEvent::LeftUp;
-            if (button && next.pt.x == e.pt.x && next.pt.y == e.pt.y) continue;
-        }
-        out.push_back(e);
+        if (e.pt.x == skip.x && e.pt.y == skip.y) continue;
+        const bool intoButton = i + 1 < events.size() && e.kind == 'M' &&
+                                events[i + 1].kind != 'M' && events[i + 1].pt.x == e.pt.x &&
+                                events[i + 1].pt.y == e.pt.y;
+        if (!intoButton)
+            out.push_back(e.kind + std::to_string(e.pt.x) + "," + std::to_string(e.pt.y));
     }
     return out;
+}
+
+std::vector<MouseEvent> After(const std::vector<MouseEvent>& events, int64_t since) {
+    std::vector<MouseEvent> out;
+    for (const MouseEvent& e : events)
+        if (e.time > since) out.push_back(e);
+    return out;
+}
+
+std::vector<std::string> MovesAlong(int x0, int x1, int y) {
+    std::vector<std::string> out;
+    for (int x = x0; x != x1; x += x1 > x0 ? 1 : -1)
+        out.push_back("M" + std::to_string(x) + "," + std::to_string(y));
+    return out;
+}
+
+::testing::AssertionResult IsLaps(const std::vector<std::string>& seen,
+                                  const std::vector<std::string>& lap, std::size_t laps) {
+    if (seen.size() < laps * lap.size())
+        return ::testing::AssertionFailure()
+               << seen.size() << " events, fewer than " << laps << " laps of " << lap.size();
+    for (std::size_t i = 0; i < seen.size(); ++i) {
+        if (seen[i] != lap[i % lap.size()])
+            return ::testing::AssertionFailure()
+                   << "event " << i << " is " << seen[i] << ", expected " << lap[i % lap.size()];
+    }
+    return ::testing::AssertionSuccess();
 }
 
 MouseHookRecorder::MouseHookRecorder() {
@@ -39,8 +72,7 @@ MouseHookRecorder::MouseHookRecorder() {
 }
 
 MouseHookRecorder::~MouseHookRecorder() {
-    // The thread has its message queue from the start (PeekMessage before `ready`), so the quit
-    // message cannot be lost.
+    // The thread made its message queue before `ready`, so the quit message cannot be lost.
     PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
     thread_.join();
 }
@@ -49,51 +81,31 @@ void MouseHookRecorder::Pump(HANDLE ready) {
     MSG msg;
     PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
     threadId_ = GetCurrentThreadId();
-    // The time stamp is taken here, so a late hook thread would make the input look late.
+    // The time stamp is taken here: a late hook thread would make the input look late.
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
     hookOwner = this;
     hook_ = SetWindowsHookExW(WH_MOUSE_LL, HookProc, GetModuleHandleW(nullptr), 0);
     SetEvent(ready);
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
     if (hook_) UnhookWindowsHookEx(hook_);
-    hookOwner = nullptr;
 }
 
 LRESULT CALLBACK MouseHookRecorder::HookProc(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HC_ACTION && hookOwner)
-        hookOwner->Record(wParam, *reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam));
+    const auto& info = *reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
+    if (code == HC_ACTION && hookOwner && (info.flags & LLMHF_INJECTED)) {
+        const char kind = wParam == WM_MOUSEMOVE     ? 'M'
+                          : wParam == WM_LBUTTONDOWN ? 'D'
+                          : wParam == WM_LBUTTONUP   ? 'U'
+                                                     : '?';
+        std::lock_guard<std::mutex> lock(hookOwner->mutex_);
+        hookOwner->events_.push_back({kind, info.pt, Now()});
+    }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-void MouseHookRecorder::Record(WPARAM message, const MSLLHOOKSTRUCT& info) {
-    MouseEvent e{MouseEvent::Other, static_cast<UINT>(message), info.pt,
-                 (info.flags & LLMHF_INJECTED) != 0, Counter()};
-    if (message == WM_MOUSEMOVE) e.kind = MouseEvent::Move;
-    if (message == WM_LBUTTONDOWN) e.kind = MouseEvent::LeftDown;
-    if (message == WM_LBUTTONUP) e.kind = MouseEvent::LeftUp;
-    std::lock_guard<std::mutex> lock(mutex_);
-    events_.push_back(e);
-}
-
-std::vector<MouseEvent> MouseHookRecorder::Snapshot() const {
+std::vector<MouseEvent> MouseHookRecorder::Injected() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return events_;
-}
-
-std::vector<MouseEvent> MouseHookRecorder::Injected() const {
-    std::vector<MouseEvent> out = Snapshot();
-    out.erase(
-        std::remove_if(out.begin(), out.end(), [](const MouseEvent& e) { return !e.injected; }),
-        out.end());
-    return out;
-}
-
-std::size_t MouseHookRecorder::Count() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return events_.size();
 }
 
 void MouseHookRecorder::Clear() {
@@ -101,13 +113,8 @@ void MouseHookRecorder::Clear() {
     events_.clear();
 }
 
-bool MouseHookRecorder::WaitForInjected(std::size_t n, DWORD timeoutMs) const {
-    const ULONGLONG until = GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (Injected().size() >= n) return true;
-        if (GetTickCount64() >= until) return false;
-        ::Sleep(5);
-    }
+bool MouseHookRecorder::WaitForTexts(std::size_t n) const {
+    return WaitFor([&] { return EventTexts(Injected()).size() >= n; });
 }
 
 }  // namespace varrel::testing

@@ -1,32 +1,45 @@
-// MouseHookRecorder: records every mouse event the system sees, with a low-level mouse hook.
+// MouseHookRecorder: records the injected mouse events the whole system sees, with a low-level
+// hook.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
 namespace varrel::testing {
 
 struct MouseEvent {
-    enum Kind { Move, LeftDown, LeftUp, Other } kind;
-    UINT message;   // WM_MOUSEMOVE, WM_LBUTTONDOWN, …
-    POINT pt;       // screen pixels, as the system placed the pointer
-    bool injected;  // LLMHF_INJECTED: sent by a program (any process), not by a device
-    int64_t time;   // QueryPerformanceCounter when the hook saw it
+    char kind;     // 'M' move, 'D' left press, 'U' left release, '?' anything else
+    POINT pt;      // screen pixels, as the system placed the pointer
+    int64_t time;  // QueryPerformanceCounter when the hook saw it
 };
 
-// Drops each move that is directly followed by a button event at the same point: the move that a
-// button event carrying MOUSEEVENTF_MOVE produces (the system reports it only when the pointer was
-// elsewhere).
-std::vector<MouseEvent> WithoutMovesIntoButtons(const std::vector<MouseEvent>& events);
+int64_t Now();  // QueryPerformanceCounter
 
-// A thread of its own installs a WH_MOUSE_LL hook and pumps messages for it, so the events are
-// recorded while the creating thread does anything, even blocks. The hook is system-wide: it sees
-// the input that other processes inject too. Construct it before the input to record starts;
-// destroying it removes the hook and joins the thread.
+// Polls pred until it holds or timeoutMs has passed (only a hang runs into the default);
+// returns its last value.
+bool WaitFor(const std::function<bool()>& pred, DWORD timeoutMs = 60000);
+
+// "M100,100", "D…", "U…" for each event, without the move that a button event carrying
+// MOUSEEVENTF_MOVE adds just before itself, and (optionally) without the events at `skip`.
+std::vector<std::string> EventTexts(const std::vector<MouseEvent>& events,
+                                    POINT skip = {-99999, -99999});
+// The events stamped after `since`.
+std::vector<MouseEvent> After(const std::vector<MouseEvent>& events, int64_t since);
+// The moves from (x0, y) towards x1 along the row, x1 itself excluded.
+std::vector<std::string> MovesAlong(int x0, int x1, int y);
+// seen is lap over and over, for at least `laps` whole laps, cut anywhere after that.
+::testing::AssertionResult IsLaps(const std::vector<std::string>& seen,
+                                  const std::vector<std::string>& lap, std::size_t laps);
+
+// A thread of its own installs a WH_MOUSE_LL hook and pumps messages for it, so events are
+// recorded whatever the creating thread does. Only injected events (any process's) are kept.
 class MouseHookRecorder {
   public:
     MouseHookRecorder();
@@ -34,24 +47,15 @@ class MouseHookRecorder {
     MouseHookRecorder(const MouseHookRecorder&) = delete;
     MouseHookRecorder& operator=(const MouseHookRecorder&) = delete;
 
-    // False when the hook could not be installed (nothing will be recorded).
     bool Installed() const { return hook_ != nullptr; }
-
-    // A copy of the events so far, oldest first.
-    std::vector<MouseEvent> Snapshot() const;
-    // Only the injected ones.
     std::vector<MouseEvent> Injected() const;
-    std::size_t Count() const;
     void Clear();
-
-    // Waits until at least n events with the flag injected have been recorded, or timeoutMs has
-    // passed; returns whether they have.
-    bool WaitForInjected(std::size_t n, DWORD timeoutMs) const;
+    // Waits, with a generous deadline, until EventTexts of what was recorded has n entries.
+    bool WaitForTexts(std::size_t n) const;
 
   private:
     static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);
     void Pump(HANDLE ready);
-    void Record(WPARAM message, const MSLLHOOKSTRUCT& info);
 
     mutable std::mutex mutex_;
     std::vector<MouseEvent> events_;

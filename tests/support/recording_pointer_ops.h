@@ -16,14 +16,16 @@ struct PointerCall {
 };
 
 class RecordingPointerOps : public PointerOps {
-public:
+  public:
     // The first `pausesBeforeEnd` pauses run their course; from the next one on the run counts as
     // ended. -1: it never ends.
     explicit RecordingPointerOps(long pausesBeforeEnd = -1) : pausesBeforeEnd_(pausesBeforeEnd) {}
 
     void BeginSegment() override { calls.push_back({PointerCall::Segment, 0, 0, 0}); }
     void MoveTo(double x, double y) override { calls.push_back({PointerCall::Move, x, y, 0}); }
-    void PressLeft(int32_t x, int32_t y) override { calls.push_back({PointerCall::Press, double(x), double(y), 0}); }
+    void PressLeft(int32_t x, int32_t y) override {
+        calls.push_back({PointerCall::Press, double(x), double(y), 0});
+    }
     void ReleaseLeft(int32_t x, int32_t y) override {
         calls.push_back({PointerCall::Release, double(x), double(y), 0});
     }
@@ -42,7 +44,7 @@ public:
 
     std::vector<PointerCall> calls;
 
-private:
+  private:
     long pausesBeforeEnd_;
     long pauses_ = 0;
 };

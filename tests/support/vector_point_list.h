@@ -6,10 +6,10 @@
 
 #include "path/point_list.h"
 
-namespace varrel {
+namespace varrel::testing {
 
 class VectorPointList : public PointList {
-public:
+  public:
     VectorPointList() = default;
     explicit VectorPointList(std::vector<std::string> entries) : entries_(std::move(entries)) {}
 
@@ -20,7 +20,8 @@ public:
     }
     void Append(const std::string& text) override { entries_.push_back(text); }
     void Insert(int index, const std::string& text) override {
-        if (index < 0 || index > static_cast<int>(entries_.size())) index = static_cast<int>(entries_.size());
+        if (index < 0 || index > static_cast<int>(entries_.size()))
+            index = static_cast<int>(entries_.size());
         entries_.insert(entries_.begin() + index, text);
     }
     void Remove(int index) override {
@@ -29,16 +30,19 @@ public:
     }
     std::optional<int> Selected() const override { return selected_; }
     void Select(int index) override {
-        if (Valid(index)) selected_ = index; else selected_.reset();
+        if (Valid(index))
+            selected_ = index;
+        else
+            selected_.reset();
     }
 
     const std::vector<std::string>& Entries() const { return entries_; }
 
-private:
+  private:
     bool Valid(int index) const { return index >= 0 && index < static_cast<int>(entries_.size()); }
 
     std::vector<std::string> entries_;
     std::optional<int> selected_;
 };
 
-}  // namespace varrel
+}  // namespace varrel::testing
