@@ -15,37 +15,91 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Narrow(const std::wstring& wide) {
-    const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                      nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(std::max(n, 0)), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(), n,
-                        nullptr, nullptr);
+// A text that a message pair fills (its length, then the text), whole, in the ANSI code page.
+std::string ReadText(HWND window, UINT lengthMessage, UINT textMessage, WPARAM index = 0) {
+    const LRESULT length = SendServed(window, lengthMessage, index).value_or(-1);
+    if (length <= 0) return {};
+    std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
+    const WPARAM first = textMessage == WM_GETTEXT ? wide.size() : index;
+    const LRESULT got =
+        SendServed(window, textMessage, first, reinterpret_cast<LPARAM>(&wide[0])).value_or(0);
+    const int n = static_cast<int>(std::clamp<LRESULT>(got, 0, length));
+    std::string text(static_cast<std::size_t>(n) * 2, '\0');
+    text.resize(static_cast<std::size_t>(
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), n, &text[0], n * 2, nullptr, nullptr)));
     return text;
 }
 
-std::wstring Widen(const std::string& text) {
-    const int n =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(std::max(n, 0)), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return wide;
+struct WindowSearch {
+    std::string caption;
+    HWND found;
+};
+
+BOOL CALLBACK MatchCaption(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    if (!IsWindowVisible(window) || TextOf(window) != search->caption) return TRUE;
+    search->found = window;
+    return FALSE;
 }
 
-// A text that a WM_GETTEXT-like message fills, whole: its length first, then the text.
-std::string ReadText(HWND window, UINT lengthMessage, UINT textMessage, WPARAM index) {
-    const LRESULT length = SendServed(window, lengthMessage, index).value_or(-1);
-    if (length <= 0) return {};
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const bool isText = textMessage == WM_GETTEXT;
-    const LRESULT got = SendServed(window, textMessage, isText ? text.size() : index,
-                                   reinterpret_cast<LPARAM>(text.data()))
-                            .value_or(0);
-    text.resize(static_cast<std::size_t>(std::clamp<LRESULT>(got, 0, length)));
-    return Narrow(text);
+}  // namespace
+
+std::optional<std::string> ReadWholeFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void SendMouse(std::initializer_list<std::pair<DWORD, POINT>> events) {
+void WriteWholeFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::optional<LRESULT> SendServed(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 60000, &result))
+        return std::nullopt;
+    return static_cast<LRESULT>(result);
+}
+
+bool Command(HWND parent, int id, int code) {
+    return SendServed(parent, WM_COMMAND, MAKEWPARAM(id, code),
+                      reinterpret_cast<LPARAM>(GetDlgItem(parent, id)))
+        .has_value();
+}
+
+void PostCommand(HWND parent, int id, int code) {
+    PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, code),
+                 reinterpret_cast<LPARAM>(GetDlgItem(parent, id)));
+}
+
+std::string TextOf(HWND window) { return ReadText(window, WM_GETTEXTLENGTH, WM_GETTEXT); }
+
+void SetTextOf(HWND window, const std::string& text) {
+    std::wstring wide(text.size() + 1, L'\0');
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0],
+                            static_cast<int>(wide.size()))));
+    SendServed(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+Texts ListBoxEntries(HWND listBox) {
+    Texts entries;
+    const LRESULT count = SendServed(listBox, LB_GETCOUNT).value_or(0);
+    for (LRESULT i = 0; i < count; ++i)
+        entries.push_back(ReadText(listBox, LB_GETTEXTLEN, LB_GETTEXT, static_cast<WPARAM>(i)));
+    return entries;
+}
+
+HWND WaitForWindow(DWORD threadId, const std::string& caption) {
+    WindowSearch search{caption, nullptr};
+    WaitFor([&] {
+        EnumThreadWindows(threadId, MatchCaption, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    });
+    return search.found;
+}
+
+void Mouse(std::initializer_list<std::pair<DWORD, POINT>> events) {
     std::vector<INPUT> inputs;
     const LONGLONG width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     for (const auto& [button, at] : events) {
@@ -60,113 +114,26 @@ void SendMouse(std::initializer_list<std::pair<DWORD, POINT>> events) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-struct WindowSearch {
-    DWORD processId;
-    std::string caption;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<WindowSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !IsWindowVisible(window) || TextOf(window) != search->caption)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-BOOL CALLBACK CollectPage(HWND window, LPARAM param) {
-    auto* pages = reinterpret_cast<std::vector<HWND>*>(param);
-    wchar_t name[16] = {};
-    GetClassNameW(window, name, 16);
-    if (std::wstring(name) == L"#32770") pages->push_back(window);
-    return TRUE;
-}
-
-}  // namespace
-
-std::optional<std::string> ReadWholeFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool WriteWholeFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return out.good();
-}
-
-std::string TextOf(HWND window) { return ReadText(window, WM_GETTEXTLENGTH, WM_GETTEXT, 0); }
-
-void SetTextOf(HWND window, const std::string& text) {
-    const std::wstring wide = Widen(text);
-    SendServed(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
-}
-
-std::vector<std::string> ListBoxEntries(HWND listBox) {
-    std::vector<std::string> entries;
-    const LRESULT count = SendServed(listBox, LB_GETCOUNT).value_or(0);
-    for (LRESULT i = 0; i < count; ++i)
-        entries.push_back(ReadText(listBox, LB_GETTEXTLEN, LB_GETTEXT, static_cast<WPARAM>(i)));
-    return entries;
-}
-
-std::optional<LRESULT> SendServed(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, PATIENCE_MS, &result))
-        return std::nullopt;
-    return static_cast<LRESULT>(result);
-}
-
-bool Sync(HWND window) { return SendServed(window, WM_NULL).has_value(); }
-
-HWND WaitForWindow(DWORD processId, const std::string& caption) {
-    WindowSearch search{processId, caption, nullptr};
-    WaitFor([&] {
-        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
-    });
-    return search.found;
-}
-
 POINT CentreOf(HWND window) {
     RECT box{};
     GetWindowRect(window, &box);
     return {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
 }
 
-void PressAt(POINT screen) { SendMouse({{MOUSEEVENTF_LEFTDOWN, screen}}); }
-void MoveTo(POINT screen) { SendMouse({{0, screen}}); }
-void ReleaseAt(POINT screen) { SendMouse({{MOUSEEVENTF_LEFTUP, screen}}); }
-void PinnedClickAt(POINT at) {
-    SendMouse({{0, at}, {MOUSEEVENTF_LEFTDOWN, at}, {MOUSEEVENTF_LEFTUP, at}});
-}
-void PinnedDoubleClickAt(POINT at) {
-    SendMouse({{0, at},
-               {MOUSEEVENTF_LEFTDOWN, at},
-               {MOUSEEVENTF_LEFTUP, at},
-               {MOUSEEVENTF_LEFTDOWN, at},
-               {MOUSEEVENTF_LEFTUP, at}});
-}
-
-void PressShiftEscape() {
-    INPUT keys[4] = {};
-    const WORD vk[4] = {VK_SHIFT, VK_ESCAPE, VK_ESCAPE, VK_SHIFT};
-    for (int i = 0; i < 4; ++i) {
-        keys[i].type = INPUT_KEYBOARD;
-        keys[i].ki.wVk = vk[i];
-        keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+void PressKeys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> inputs(keys.size() * 2);
+    std::size_t i = 0;
+    for (WORD key : keys) {
+        inputs[i].type = inputs[inputs.size() - 1 - i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = inputs[inputs.size() - 1 - i].ki.wVk = key;
+        inputs[inputs.size() - 1 - i++].ki.dwFlags = KEYEVENTF_KEYUP;
     }
-    SendInput(4, keys, sizeof(INPUT));
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 bool ShiftEscapeIsFree() {
-    constexpr int PROBE_ID = 0x7A11;
-    if (!RegisterHotKey(nullptr, PROBE_ID, MOD_SHIFT, VK_ESCAPE)) return false;
-    UnregisterHotKey(nullptr, PROBE_ID);
-    return true;
+    if (!RegisterHotKey(nullptr, 0x7A11, MOD_SHIFT, VK_ESCAPE)) return false;
+    return UnregisterHotKey(nullptr, 0x7A11);
 }
 
 VarrelProcess::VarrelProcess(std::optional<std::string> config, const std::wstring& folder) {
@@ -175,19 +142,17 @@ VarrelProcess::VarrelProcess(std::optional<std::string> config, const std::wstri
                                         L"-" + std::to_wstring(serial++) + folder);
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    const char* fromEnvironment = std::getenv("VARREL_EXE");
-    fs::copy_file(fromEnvironment && *fromEnvironment ? fromEnvironment : VARREL_EXE_PATH,
-                  dir_ / "varrel.exe");
+    const char* exe = std::getenv("VARREL_EXE");
+    fs::copy_file(exe && *exe ? exe : VARREL_EXE_PATH, dir_ / "varrel.exe");
     if (config) WriteWholeFile(ConfigPath(), *config);
 }
 
 VarrelProcess::~VarrelProcess() {
-    if (Running()) {
-        // A program whose window never came up cannot be asked: it is terminated at once.
-        if (!main_ || !PostMessageW(main_, WM_SYSCOMMAND, SC_CLOSE, 0) || !WaitForExit(5000))
-            TerminateProcess(process_.Get(), 1);
-        WaitForExit(5000);
-    }
+    // A program whose window never came up cannot be asked: it is terminated at once.
+    if (Running() &&
+        (!main_ || !PostMessageW(main_, WM_SYSCOMMAND, SC_CLOSE, 0) || !WaitForExit(5000)))
+        TerminateProcess(process_.Get(), 1);
+    WaitForExit(5000);
     std::error_code ignored;
     fs::remove_all(dir_, ignored);
 }
@@ -198,77 +163,40 @@ bool VarrelProcess::Start() {
     PROCESS_INFORMATION info{};
     const std::wstring exe = (dir_ / "varrel.exe").wstring();
     std::wstring commandLine = L"\"" + exe + L"\"";
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         dir_.c_str(), &startup, &info))
         return false;
     UniqueHandle thread(info.hThread);
     process_.Reset(info.hProcess);
-    processId_ = info.dwProcessId;
-    return WaitFor([this] { return !Running() || FindWindows(); }) && Running() && Sync(main_) &&
-           Sync(motion_);
-}
-
-bool VarrelProcess::FindWindows() {
-    main_ = nullptr;
-    WindowSearch search{processId_, MAIN_CAPTION, nullptr};
-    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-    if (!search.found) return false;
-    std::vector<HWND> pages;
-    EnumChildWindows(search.found, CollectPage, reinterpret_cast<LPARAM>(&pages));
-    for (HWND page : pages) (GetDlgItem(page, IDC_POINTS) ? motion_ : about_) = page;
-    main_ = search.found;
-    return motion_ && about_;
-}
-
-bool VarrelProcess::Tab(int tabId) {
-    return SendServed(main_, WM_COMMAND, MAKEWPARAM(tabId, STN_CLICKED),
-                      reinterpret_cast<LPARAM>(MainControl(tabId)))
-        .has_value();
-}
-
-void VarrelProcess::PostTab(int tabId) {
-    PostMessageW(main_, WM_COMMAND, MAKEWPARAM(tabId, STN_CLICKED),
-                 reinterpret_cast<LPARAM>(MainControl(tabId)));
-}
-
-bool VarrelProcess::Command(int id, int code) {
-    return SendServed(motion_, WM_COMMAND, MAKEWPARAM(id, code),
-                      reinterpret_cast<LPARAM>(MotionControl(id)))
-        .has_value();
-}
-
-void VarrelProcess::SetPosition(const std::string& text) {
-    SetTextOf(MotionControl(IDC_POSITION), text);
+    threadId_ = info.dwThreadId;
+    main_ = WaitForWindow(threadId_, "-= Varrel =-");
+    for (HWND page = nullptr; main_ && (page = FindWindowExW(main_, page, L"#32770", nullptr));)
+        (GetDlgItem(page, IDC_POINTS) ? motion_ : about_) = page;
+    return motion_ && about_ && Sync(motion_);
 }
 
 bool VarrelProcess::Add(const std::string& text) {
-    SetPosition(text);
-    return Command(IDC_ADD, STN_CLICKED);
+    SetTextOf(Control(IDC_POSITION), text);
+    return Command(motion_, IDC_ADD, STN_CLICKED);
 }
 
 bool VarrelProcess::Select(int index) {
-    return SendServed(MotionControl(IDC_POINTS), LB_SETCURSEL, static_cast<WPARAM>(index)) ==
-               index &&
-           Command(IDC_POINTS, LBN_SELCHANGE);
+    return SendServed(Control(IDC_POINTS), LB_SETCURSEL, static_cast<WPARAM>(index)) == index &&
+           Command(motion_, IDC_POINTS, LBN_SELCHANGE);
 }
 
 HWND VarrelProcess::OpenActionDialog(int index) {
-    // Posted: the page's handler runs the dialog's modal loop and returns only when it ends.
     if (!Select(index)) return nullptr;
-    PostMessageW(motion_, WM_COMMAND, MAKEWPARAM(IDC_POINTS, LBN_DBLCLK),
-                 reinterpret_cast<LPARAM>(MotionControl(IDC_POINTS)));
-    return WaitForWindow(processId_, "Mouse action");
+    PostCommand(motion_, IDC_POINTS, LBN_DBLCLK);
+    return WaitForWindow(threadId_, "Mouse action");
 }
 
-std::string VarrelProcess::StartCaption() const { return TextOf(MotionControl(IDC_START)); }
-
-bool VarrelProcess::WaitForStartCaption(const std::string& caption) const {
+bool VarrelProcess::WaitForStartCaption(const char* caption) const {
     return WaitFor([&] { return StartCaption() == caption; });
 }
 
-bool VarrelProcess::MoveMainWindowTo(POINT topLeft) {
-    SetWindowPos(main_, nullptr, topLeft.x, topLeft.y, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+bool VarrelProcess::MoveTo(POINT topLeft) {
+    SetWindowPos(main_, nullptr, topLeft.x, topLeft.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     return WaitFor([&] {
         RECT box{};
         GetWindowRect(main_, &box);
@@ -277,34 +205,21 @@ bool VarrelProcess::MoveMainWindowTo(POINT topLeft) {
 }
 
 bool VarrelProcess::Settle() const {
-    const DWORD thread = GetWindowThreadProcessId(main_, nullptr);
-    return Sync(main_) && WaitFor([thread] {
+    return Sync(main_) && WaitFor([this] {
                GUITHREADINFO info{};
                info.cbSize = sizeof info;
-               return GetGUIThreadInfo(thread, &info) && info.hwndCapture == nullptr;
+               return GetGUIThreadInfo(threadId_, &info) && !info.hwndCapture;
            });
 }
 
-std::vector<std::string> VarrelProcess::Entries() const {
-    return ListBoxEntries(MotionControl(IDC_POINTS));
-}
-
 std::optional<int> VarrelProcess::Selection() const {
-    const LRESULT index = SendServed(MotionControl(IDC_POINTS), LB_GETCURSEL).value_or(LB_ERR);
+    const LRESULT index = SendServed(Control(IDC_POINTS), LB_GETCURSEL).value_or(LB_ERR);
     return index < 0 ? std::nullopt : std::optional<int>(static_cast<int>(index));
 }
 
-std::string VarrelProcess::Position() const { return TextOf(MotionControl(IDC_POSITION)); }
-
 bool VarrelProcess::HideAfterStart() const {
-    return SendServed(MotionControl(IDC_HIDE_AFTER_START), BM_GETCHECK) == BST_CHECKED;
+    return SendServed(Control(IDC_HIDE_AFTER_START), BM_GETCHECK) == BST_CHECKED;
 }
-
-bool VarrelProcess::WaitForConfig(const std::string& expected) const {
-    return WaitFor([&] { return Config() == expected; });
-}
-
-void VarrelProcess::CloseByCloseBox() { PostMessageW(main_, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
 bool VarrelProcess::WaitForExit(DWORD timeoutMs) {
     return !process_ || WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;

@@ -15,102 +15,83 @@
 
 namespace varrel::e2e {
 
-// Only a hang runs into this: every wait watches state that comes much sooner.
-constexpr DWORD PATIENCE_MS = 60000;
-constexpr char MAIN_CAPTION[] = "-= Varrel =-";
-
 using testing::WaitFor;
+using Texts = std::vector<std::string>;
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
-bool WriteWholeFile(const std::filesystem::path& path, const std::string& bytes);
+void WriteWholeFile(const std::filesystem::path& path, const std::string& bytes);
 
-// Texts of another process's windows, read and written with the wide messages and converted in
-// the ANSI code page, as the program keeps them.
+// A message sent to another process's window and served; nothing when it was not served in time.
+std::optional<LRESULT> SendServed(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+inline bool Sync(HWND window) { return SendServed(window, WM_NULL).has_value(); }
+// The command control `id` of `parent` sends: sent and served, or posted (for a command whose
+// handler runs a modal loop, a dialog or a message box).
+bool Command(HWND parent, int id, int code = 0);
+void PostCommand(HWND parent, int id, int code = 0);
+// Texts go with the wide messages and are converted in the ANSI code page, as the program keeps
+// them.
 std::string TextOf(HWND window);
 void SetTextOf(HWND window, const std::string& text);
-std::vector<std::string> ListBoxEntries(HWND listBox);
-// A message sent and served (SendMessageTimeout); nothing when it was not served in time.
-std::optional<LRESULT> SendServed(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
-// Returns once the window's thread has served everything sent to it before.
-bool Sync(HWND window);
-// A visible top-level window of the process with this caption, once it shows; null on time-out.
-HWND WaitForWindow(DWORD processId, const std::string& caption);
+Texts ListBoxEntries(HWND listBox);
+// A visible top-level window of the thread with this caption, once it shows; null on time-out.
+HWND WaitForWindow(DWORD threadId, const std::string& caption);
 
-// Real input: every event carries its own absolute position, so a pointer that something else
-// moves meanwhile cannot shift where it lands.
+// Real input: each event carries its own absolute position (flags 0: a move), so a pointer that
+// something else moves meanwhile cannot shift where it lands.
+void Mouse(std::initializer_list<std::pair<DWORD, POINT>> events);
+inline void Click(POINT at) {
+    Mouse({{0, at}, {MOUSEEVENTF_LEFTDOWN, at}, {MOUSEEVENTF_LEFTUP, at}});
+}
 POINT CentreOf(HWND window);
-void PressAt(POINT screen);
-void MoveTo(POINT screen);
-void ReleaseAt(POINT screen);
-void PinnedClickAt(POINT screen);
-void PinnedDoubleClickAt(POINT screen);
-void PressShiftEscape();
-
-// True while Shift+Esc can be registered, i.e. no program holds it.
-bool ShiftEscapeIsFree();
+void PressKeys(std::initializer_list<WORD> keys);  // pressed in order, released in reverse
+inline void PressShiftEscape() { PressKeys({VK_SHIFT, VK_ESCAPE}); }
+bool ShiftEscapeIsFree();  // no program holds the hotkey
 
 // One run of varrel.exe, copied into a fresh folder of its own (so its varrel.cfg is its own).
 class VarrelProcess {
   public:
-    // With config, writes it there as varrel.cfg first. folder: the scratch folder's own name.
+    // With config, writes it there as varrel.cfg first; folder: more of the folder's name.
     explicit VarrelProcess(std::optional<std::string> config = std::nullopt,
                            const std::wstring& folder = L"");
     VarrelProcess(const VarrelProcess&) = delete;
     VarrelProcess& operator=(const VarrelProcess&) = delete;
-    // Ends a program still running, and removes the folder.
-    ~VarrelProcess();
+    ~VarrelProcess();  // ends a program still running, removes the folder
 
     // Starts the program and waits until its main window and both pages exist.
     bool Start();
+    HWND Main() const { return main_; }
+    HWND Motion() const { return motion_; }
+    HWND About() const { return about_; }
+    HWND Control(int id) const { return GetDlgItem(motion_, id); }
+    DWORD ThreadId() const { return threadId_; }
 
-    HWND MainWindow() const { return main_; }
-    HWND MotionPage() const { return motion_; }
-    HWND AboutPage() const { return about_; }
-    HWND MainControl(int id) const { return GetDlgItem(main_, id); }
-    HWND MotionControl(int id) const { return GetDlgItem(motion_, id); }
-    DWORD ProcessId() const { return processId_; }
-
-    // Gestures by the command their control sends; true once the program has served it.
-    bool Tab(int tabId);  // not the Close tab, which may ask a question: PostTab
-    void PostTab(int tabId);
-    bool Command(int motionControlId, int code = BN_CLICKED);
-    bool PressStart() { return Command(IDC_START); }
-    void SetPosition(const std::string& text);
     bool Add(const std::string& text);
-    // Selects the entry as a click does (the list box's notification included).
-    bool Select(int index);
-    // Selects the entry and double-clicks it; returns the "Mouse action" dialog once it shows.
+    bool Select(int index);  // as a click on the entry does, its notification included
     HWND OpenActionDialog(int index);
-
-    std::string StartCaption() const;
-    bool WaitForStartCaption(const std::string& caption) const;
-    bool MoveMainWindowTo(POINT topLeft);
+    bool PressStart() { return Command(motion_, IDC_START); }
+    std::string StartCaption() const { return TextOf(Control(IDC_START)); }
+    bool WaitForStartCaption(const char* caption) const;
+    bool MoveTo(POINT topLeft);
     // The program has served its input and no control of it holds the mouse capture.
     bool Settle() const;
 
-    std::vector<std::string> Entries() const;
+    Texts Entries() const { return ListBoxEntries(Control(IDC_POINTS)); }
     std::optional<int> Selection() const;
-    std::string Position() const;
+    std::string Position() const { return TextOf(Control(IDC_POSITION)); }
     bool HideAfterStart() const;
 
     std::filesystem::path ConfigPath() const { return dir_ / "varrel.cfg"; }
     std::optional<std::string> Config() const { return ReadWholeFile(ConfigPath()); }
-    bool WaitForConfig(const std::string& expected) const;
 
-    void CloseByCloseBox();  // the command the caption's close box sends
-    bool WaitForExit(DWORD timeoutMs = PATIENCE_MS);
+    bool WaitForExit(DWORD timeoutMs = 60000);
     bool Running() const;
     std::optional<DWORD> ExitCode() const;
 
   private:
-    bool FindWindows();
-
     std::filesystem::path dir_;
     UniqueHandle process_;
-    DWORD processId_ = 0;
-    HWND main_ = nullptr;
-    HWND motion_ = nullptr;
-    HWND about_ = nullptr;
+    DWORD threadId_ = 0;
+    HWND main_ = nullptr, motion_ = nullptr, about_ = nullptr;
 };
 
 }  // namespace varrel::e2e
