@@ -45,9 +45,6 @@ class WinPointerOps : public PointerOps {
     void ReleaseLeft(int32_t x, int32_t y) override;
     bool Sleep(int ms) override;
 
-    // True when pauses use a high-resolution waitable timer rather than a raised timer resolution.
-    bool HighResolutionTimer() const { return static_cast<bool>(timer_); }
-
   private:
     void Send(DWORD flags, double x, double y);
     bool WaitUntil(int64_t deadline);

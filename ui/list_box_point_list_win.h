@@ -27,7 +27,6 @@ public:
     std::optional<int> Selected() const override;
     void Select(int index) override;
 
-    HWND Handle() const { return listBox_; }
 
     // Reads the entry a WM_READ_ENTRY asks for, on the list box's own thread. Returns TRUE.
     static LRESULT ServeEntryRead(LPARAM request);
