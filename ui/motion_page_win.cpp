@@ -76,7 +76,6 @@ void BlinkDisc(ScreenPoint at) {
 
 INT_PTR OnInitDialog(HWND page) {
     LoadSettings(page);
-    g_picker.SetTargetCursor(g_app.targetCursor);
     g_runControl =
         std::make_unique<RunControl>(page, g_app.mainWindow ? g_app.mainWindow : GetParent(page));
     return TRUE;
@@ -180,6 +179,7 @@ INT_PTR OnCommand(HWND page, int id, int code) {
 
 // The position picker: press on the target image, drag anywhere, release.
 INT_PTR OnLeftButtonDown(HWND page, LPARAM lParam) {
+    g_picker.SetTargetCursor(g_app.targetCursor);  // the one for the window's DPI now
     g_picker.OnLeftDown(page, lParam);
     return TRUE;
 }
