@@ -194,6 +194,11 @@ INT_PTR OnLeftButtonUp(HWND page, LPARAM lParam) {
     return TRUE;
 }
 
+INT_PTR OnCaptureChanged(HWND page, LPARAM newCapture) {
+    g_picker.OnCaptureChanged(page, reinterpret_cast<HWND>(newCapture));
+    return TRUE;
+}
+
 INT_PTR OnHotKey(WPARAM wParam, LPARAM lParam) {
     if (g_runControl) g_runControl->OnHotKey(wParam, lParam);
     return TRUE;
@@ -222,6 +227,8 @@ INT_PTR CALLBACK MotionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
             return OnMouseMove(page, lParam);
         case WM_LBUTTONUP:
             return OnLeftButtonUp(page, lParam);
+        case WM_CAPTURECHANGED:
+            return OnCaptureChanged(page, lParam);
         case WM_HOTKEY:
             return OnHotKey(wParam, lParam);
         case WM_CLOSE:

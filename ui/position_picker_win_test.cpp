@@ -92,5 +92,27 @@ TEST_F(PickerPage, ADragFollowsThePointerWithTheSignRuleAndEndsAtTheRelease) {
     SetCursor(before);
 }
 
+TEST_F(PickerPage, ALostCaptureEndsTheDragWithNoFurtherPosition) {
+    HWND other = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                                 nullptr);
+    for (HWND taker : {other, static_cast<HWND>(nullptr)}) {
+        const HCURSOR before = SetCursor(LoadCursor(nullptr, IDC_ARROW));
+        picker.OnLeftDown(page, MAKELPARAM(45, 15));
+        picker.OnMouseMove(page, MAKELPARAM(60, 70));
+        if (taker) SetCapture(taker);  // the page is told who has the capture now
+        if (!taker) ReleaseCapture();
+        picker.OnCaptureChanged(page, taker);
+        EXPECT_FALSE(picker.Dragging());
+        EXPECT_EQ(GetCapture(), taker) << "the new owner keeps the capture";
+        EXPECT_EQ(GetCursor(), LoadCursor(nullptr, IDC_ARROW));
+        picker.OnMouseMove(page, MAKELPARAM(5, 5));
+        picker.OnLeftUp(page, MAKELPARAM(5, 5));
+        EXPECT_EQ(Position(), ScreenText(60, 70));
+        ReleaseCapture();
+        SetCursor(before);
+    }
+    DestroyWindow(other);
+}
+
 }  // namespace
 }  // namespace varrel
