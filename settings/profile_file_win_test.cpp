@@ -327,15 +327,15 @@ TEST_F(ProfileFileTest, PathsLongerThanMaxPath) {
 }
 
 TEST(ConfigFilePath, NamesTheFileBesideTheExe) {
-    const std::string path = ConfigFilePath();
-    const std::string suffix = "\\varrel.cfg";
+    const std::wstring path = ConfigFilePath();
+    const std::wstring suffix = L"\\varrel.cfg";
     ASSERT_GT(path.size(), suffix.size());
     EXPECT_EQ(path.substr(path.size() - suffix.size()), suffix);
-    EXPECT_EQ(path[1], ':') << path;
-    const std::string directory = path.substr(0, path.size() - suffix.size() + 1);
+    EXPECT_EQ(path[1], L':') << path;
+    const std::wstring directory = path.substr(0, path.size() - suffix.size() + 1);
     // The exe may lie deeper than MAX_PATH: ask with the long-path form of the name.
     const DWORD attributes =
-        GetFileAttributesW(LongForm(directory + "settings_win_tests.exe").c_str());
+        GetFileAttributesW((L"\\\\?\\" + directory + L"settings_win_tests.exe").c_str());
     EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES) << directory;
     EXPECT_EQ(attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
 }
@@ -349,7 +349,7 @@ TEST(ConfigFilePath, TheFileThereKeepsTheSettings) {
     LoadConfig(file, list, hide);
     EXPECT_EQ(list.Entries(), (Texts{"1,2", "3,4,C"}));
     EXPECT_TRUE(hide);
-    DeleteFileA(file.Path().c_str());  // fails for a long path, whose directory goes as a whole
+    DeleteFileW(file.Path().c_str());  // fails for a long path, whose directory goes as a whole
 }
 
 }  // namespace
