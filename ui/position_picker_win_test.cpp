@@ -95,13 +95,12 @@ TEST_F(PickerPage, ADragFollowsThePointerWithTheSignRuleAndEndsAtTheRelease) {
 TEST_F(PickerPage, ALostCaptureEndsTheDragWithNoFurtherPosition) {
     HWND other = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
                                  nullptr);
-    for (HWND taker : {other, static_cast<HWND>(nullptr)}) {
-        const HCURSOR before = SetCursor(LoadCursor(nullptr, IDC_ARROW));
+    const HCURSOR before = SetCursor(LoadCursor(nullptr, IDC_ARROW));
+    for (HWND taker : {other, HWND{}}) {  // another window takes it, or the window is left
         picker.OnLeftDown(page, MAKELPARAM(45, 15));
         picker.OnMouseMove(page, MAKELPARAM(60, 70));
-        if (taker) SetCapture(taker);  // the page is told who has the capture now
-        if (!taker) ReleaseCapture();
-        picker.OnCaptureChanged(page, taker);
+        taker ? static_cast<void>(SetCapture(taker)) : static_cast<void>(ReleaseCapture());
+        picker.OnCaptureChanged(page, taker);  // what the page is told
         EXPECT_FALSE(picker.Dragging());
         EXPECT_EQ(GetCapture(), taker) << "the new owner keeps the capture";
         EXPECT_EQ(GetCursor(), LoadCursor(nullptr, IDC_ARROW));
@@ -109,8 +108,8 @@ TEST_F(PickerPage, ALostCaptureEndsTheDragWithNoFurtherPosition) {
         picker.OnLeftUp(page, MAKELPARAM(5, 5));
         EXPECT_EQ(Position(), ScreenText(60, 70));
         ReleaseCapture();
-        SetCursor(before);
     }
+    SetCursor(before);
     DestroyWindow(other);
 }
 
