@@ -39,7 +39,9 @@ INT_PTR OnInitDialog(HWND window, LPARAM layout) {
 // Moved to a monitor of another DPI: the content is laid out again for it, and the window takes
 // the place and size the system suggests (which is the size given below, where it asks).
 INT_PTR OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
-    LayoutOf(window)->ChangeDpi(LOWORD(wParam));
+    ScaledLayout* layout = LayoutOf(window);
+    if (!layout) return FALSE;
+    layout->ChangeDpi(LOWORD(wParam));
     const auto* suggested = reinterpret_cast<const RECT*>(lParam);
     SetWindowPos(window, nullptr, suggested->left, suggested->top,
                  suggested->right - suggested->left, suggested->bottom - suggested->top,
@@ -48,8 +50,10 @@ INT_PTR OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
 }
 
 INT_PTR OnGetDpiScaledSize(HWND window, WPARAM wParam, LPARAM lParam) {
+    ScaledLayout* layout = LayoutOf(window);
+    if (!layout) return FALSE;
     auto* size = reinterpret_cast<SIZE*>(lParam);
-    const bool told = LayoutOf(window)->SizeForDpi(static_cast<UINT>(wParam), *size);
+    const bool told = layout->SizeForDpi(static_cast<UINT>(wParam), *size);
     SetWindowLongPtrA(window, DWLP_MSGRESULT, told ? TRUE : FALSE);
     return TRUE;
 }
