@@ -3,7 +3,8 @@
 
 Run it from anywhere: `python3 resources/make_artwork.py [output folder]`. It writes the .bmp,
 .cur and .ico files beside itself (or into the folder), byte for byte the same on every run; the
-build uses the committed files. `--check` compares the committed files with what it would write.
+build uses the committed files. Each bitmap is drawn for 100, 125, 150 and 200 % display scale
+(name.bmp, name_125.bmp, ...), and the cursor holds one image for each. `--check` compares the committed files with what it would write.
 Only the Python standard library is used.
 """
 
@@ -123,110 +124,164 @@ class Picture:
                     self.set(x0 + dx, y0 + dy, colours[ch])
 
 
-def glyph_advance(ch, bold, scale):
-    """Width of a glyph plus the gap after it; bold strokes are one pixel wider."""
-    return len(GLYPHS[ch][0]) * scale + (1 if bold else 0) + scale
+def px(length, f):
+    """A length of the 100 % drawing at scale f, in whole pixels, at least one."""
+    return max(1, int(math.floor(length * f + 0.5)))
 
 
-def text_width(text, bold=False, scale=1):
-    return sum(glyph_advance(ch, bold, scale) for ch in text) - scale
+def stroke_weight(f):
+    """How many pixels bold text adds to each upright stroke at scale f: one up to 150 %, where
+    two would make the small letters heavy."""
+    return max(1, int(f))
 
 
-def draw_text(pic, x, y, text, colour, bold=False, scale=1):
-    """Draws text with its cap line at y; bold repeats every stroke one pixel to the right."""
-    for ch in text:
-        for gy, row in enumerate(GLYPHS[ch]):
-            for gx, cell in enumerate(row):
-                if cell != "#":
+def pen_size(cell):
+    return max(1, int(math.floor(cell + 0.5)))
+
+
+def snap(cells, cell):
+    return int(math.floor(cells * cell + 0.5))
+
+
+def text_width(text, bold=0, cell=1):
+    """Pixel width of a text whose glyph cells are `cell` pixels and whose strokes are `bold`
+    pixels wider."""
+    columns = sum(len(GLYPHS[ch][0]) + 1 for ch in text)
+    return snap(columns - 2, cell) + (len(text) - 1) * bold + pen_size(cell) + bold
+
+
+def text_height(cell=1):
+    return snap(GLYPH_HEIGHT - 1, cell) + pen_size(cell)
+
+
+def draw_text(pic, x, y, text, colour, bold=0, cell=1):
+    """Draws text with its cap line at y. Each glyph cell becomes a square pen block at its scaled
+    place (a cell may be any number of pixels, 1.25 say), `bold` pixels wider than high; blocks
+    of neighbouring cells are joined, so that strokes stay whole and even at any scale. At a
+    whole-number cell size this is the glyph magnified."""
+    pen = pen_size(cell)
+    start = 0
+    for n, ch in enumerate(text):
+        rows = GLYPHS[ch]
+
+        def ink(gx, gy):
+            return 0 <= gy < len(rows) and 0 <= gx < len(rows[gy]) and rows[gy][gx] == "#"
+
+        def at(gx, gy):
+            return x + snap(start + gx, cell) + n * bold, y + snap(gy, cell)
+
+        for gy, row in enumerate(rows):
+            for gx in range(len(row)):
+                if not ink(gx, gy):
                     continue
-                for ox in range(2 if bold else 1):
-                    left, top = x + gx * scale + ox, y + gy * scale
-                    pic.fill_rect(left, top, left + scale, top + scale, colour)
-        x += glyph_advance(ch, bold, scale)
+                left, top = at(gx, gy)
+                right, bottom = left + pen + bold, top + pen
+                pic.fill_rect(left, top, right, bottom, colour)
+                if ink(gx + 1, gy):
+                    pic.fill_rect(left, top, at(gx + 1, gy)[0] + pen + bold, bottom, colour)
+                if ink(gx, gy + 1):
+                    pic.fill_rect(left, top, right, at(gx, gy + 1)[1] + pen, colour)
+                for dy in (-1, 1):
+                    if ink(gx + 1, gy + dy) and not ink(gx + 1, gy) and not ink(gx, gy + dy):
+                        # A diagonal: a line between the facing corners of the two blocks.
+                        nx, ny = at(gx + 1, gy + dy)
+                        if dy == 1:
+                            pic.line(right - 1, bottom - 1, nx, ny, colour)
+                        else:
+                            pic.line(right - 1, top, nx, ny + pen - 1, colour)
+        start += len(rows[0]) + 1
 
 
-def draw_centred_text(pic, text, colour, bold=False, dy=0):
-    w = text_width(text, bold)
-    draw_text(pic, (pic.width - w) // 2, (pic.height - GLYPH_HEIGHT) // 2 + dy, text, colour, bold)
+def draw_centred_text(pic, text, colour, bold=0, dy=0, cell=1):
+    w = text_width(text, bold, cell)
+    draw_text(pic, (pic.width - w) // 2, (pic.height - text_height(cell)) // 2 + dy, text, colour,
+              bold, cell)
 
 
 # ---- the pictures ----
 
-def tab(word):
-    """80 x 20: a light grey tab, open at the bottom, its top right corner cut off."""
-    w, h, cut = 80, 20, 9
+def tab(word, f=1):
+    """80 x 20 at 100 %: a light grey tab, open at the bottom, its top right corner cut off."""
+    w, h, cut, t = px(80, f), px(20, f), px(9, f), px(1, f)
     pic = Picture(w, h, DIALOG)
     for y in range(h):
         right = w - 1 if y >= cut else w - 1 - (cut - y)
         pic.hline(0, right, y, TAB_FACE)
-        pic.set(0, y, BLACK)
-        pic.set(right, y, BLACK)
-        if y > 0:
-            pic.set(1, y, WHITE)
+        pic.hline(0, t - 1, y, BLACK)
+        pic.hline(right - t + 1, right, y, BLACK)
+        if y >= t:
+            pic.hline(t, 2 * t - 1, y, WHITE)
         if y >= cut:
-            pic.set(right - 1, y, SHADOW)
-    pic.hline(0, w - 1 - cut, 0, BLACK)
-    pic.hline(2, w - 2 - cut, 1, WHITE)
-    draw_centred_text(pic, word, BLACK, bold=True, dy=1)
+            pic.hline(right - 2 * t + 1, right - t, y, SHADOW)
+    pic.fill_rect(0, 0, w - cut, t, BLACK)
+    pic.fill_rect(2 * t, t, w - cut - t, 2 * t, WHITE)
+    draw_centred_text(pic, word, BLACK, bold=stroke_weight(f), dy=px(1, f), cell=f)
     return pic
 
 
-def rounded_button(w, h, word):
+def rounded_button(w, h, word, f=1):
     """A raised push button with rounded corners bearing a word: black outline, light bevel on
-    the top and left, dark bevel on the bottom and right."""
-    pic = Picture(w, h, DIALOG)
-    inset = [2, 1]  # how far the outline stands in from the sides on the rows nearest an end
+    the top and left, dark bevel on the bottom and right. w x h at 100 %."""
+    w, h, t, corner = px(w, f), px(h, f), px(1, f), px(2, f)
 
     def inside(x, y):
         if not (0 <= x < w and 0 <= y < h):
             return False
-        d = min(y, h - 1 - y)
-        i = inset[d] if d < len(inset) else 0
+        # The outline stands in from the sides on the rows nearest an end: the corners are cut.
+        i = max(0, corner - min(y, h - 1 - y))
         return i <= x <= w - 1 - i
 
-    def neighbours(x, y):
-        return ((x - 1, y), (x + 1, y), (x, y - 1), (x, y + 1))
+    def within(x, y, dx, dy):
+        return [(x + dx * k, y + dy * k) for k in range(1, t + 1)]
 
+    sides = ((-1, 0), (1, 0), (0, -1), (0, 1))
     outline = {(x, y) for y in range(h) for x in range(w)
-               if inside(x, y) and not all(inside(nx, ny) for nx, ny in neighbours(x, y))}
+               if inside(x, y) and not all(inside(nx, ny) for dx, dy in sides
+                                           for nx, ny in within(x, y, dx, dy))}
+    pic = Picture(w, h, DIALOG)
     for x, y in outline:
         pic.set(x, y, BLACK)
+
+    def next_to_outline(x, y, directions):
+        return any(p in outline for dx, dy in directions for p in within(x, y, dx, dy))
+
     for y in range(h):
         for x in range(w):
             if not inside(x, y) or (x, y) in outline:
                 continue
-            if (x - 1, y) in outline or (x, y - 1) in outline:
+            if next_to_outline(x, y, ((-1, 0), (0, -1))):
                 # Along the top and left edges; the far ends of each fall to the dark side.
-                if x < w - 3 and y < h - 3:
+                if x < w - 1 - 2 * t and y < h - 1 - 2 * t:
                     pic.set(x, y, WHITE)
                     continue
-            if (x + 1, y) in outline or (x, y + 1) in outline:
+            if next_to_outline(x, y, ((1, 0), (0, 1))):
                 pic.set(x, y, SHADOW)
-    draw_centred_text(pic, word, BLACK)
+    draw_centred_text(pic, word, BLACK, cell=f)
     return pic
 
 
-def logo():
-    """36 x 110: a blue banner with the product name in white letters, top to bottom."""
-    w, h = 36, 110
+def logo(f=1):
+    """36 x 110 at 100 %: a blue banner with the product name in white letters, top to bottom."""
+    w, h, t = px(36, f), px(110, f), px(1, f)
     pic = Picture(w, h, NAVY)
     top, bottom = (0, 0, 128), (16, 132, 208)
     for y in range(h):
-        t = y / (h - 1)
-        colour = tuple(round(a + (b - a) * t) for a, b in zip(top, bottom))
+        share = y / (h - 1)
+        colour = tuple(round(a + (b - a) * share) for a, b in zip(top, bottom))
         pic.hline(0, w - 1, y, colour)
     # A sunken frame, as around a picture on a dialog.
-    pic.hline(0, w - 1, 0, SHADOW)
-    pic.vline(0, 0, h - 1, SHADOW)
-    pic.hline(0, w - 1, h - 1, WHITE)
-    pic.vline(w - 1, 0, h - 1, WHITE)
-    word, scale, gap = "VARREL", 2, 3
-    letter_h = GLYPH_HEIGHT * scale
+    pic.fill_rect(0, 0, w, t, SHADOW)
+    pic.fill_rect(0, 0, t, h, SHADOW)
+    pic.fill_rect(0, h - t, w, h, WHITE)
+    pic.fill_rect(w - t, 0, w, h, WHITE)
+    word, cell, gap = "VARREL", 2 * f, px(3, f)
+    letter_h = text_height(cell)
     y = (h - (len(word) * letter_h + (len(word) - 1) * gap)) // 2
     for ch in word:
-        x = (w - text_width(ch, bold=True, scale=scale)) // 2
-        draw_text(pic, x + 1, y + 1, ch, BLACK, bold=True, scale=scale)
-        draw_text(pic, x, y, ch, WHITE, bold=True, scale=scale)
+        bold = stroke_weight(f)
+        x = (w - text_width(ch, bold, cell)) // 2
+        draw_text(pic, x + t, y + t, ch, BLACK, bold, cell)
+        draw_text(pic, x, y, ch, WHITE, bold, cell)
         y += letter_h + gap
     return pic
 
@@ -235,34 +290,51 @@ def line_image(w, h):
     return Picture(w, h, BLACK)
 
 
-def target_image():
-    """12 x 12: a black cross-hair ring on the dialog grey, centred on pixel (5, 5)."""
-    pic = Picture(12, 12, DIALOG)
-    pic.circle(5, 5, 4, BLACK)
-    pic.hline(0, 10, 5, BLACK)
-    pic.vline(5, 0, 10, BLACK)
+def ring(pic, c, r, t, colour):
+    """A ring of radius r and thickness t around the t x t block at (c, c): one pixel wide, the
+    gap-free midpoint circle; wider, the pixels whose centres lie within the band."""
+    if t == 1:
+        pic.circle(c, c, r, colour)
+        return
+    centre = c + t / 2
+    for y in range(pic.height):
+        for x in range(pic.width):
+            if abs(math.hypot(x + 0.5 - centre, y + 0.5 - centre) - r - 0.5) <= t / 2:
+                pic.set(x, y, colour)
+
+
+def target_image(f=1):
+    """12 x 12 at 100 %: a black cross-hair ring on the dialog grey, centred on pixel (5, 5)."""
+    n, t, c, r, arm = px(12, f), px(1, f), px(5, f), px(4, f), px(5, f)
+    pic = Picture(n, n, DIALOG)
+    ring(pic, c, r, t, BLACK)
+    pic.fill_rect(c - arm, c, c + arm + t, c + t, BLACK)
+    pic.fill_rect(c, c - arm, c + t, c + arm + t, BLACK)
     return pic
 
 
-def target_cursor():
-    """32 x 32: a black ring 11 pixels across with a cross through it 13 pixels across, outlined
-    in white so that it shows on dark ground too. The hot spot (16, 16) is the crossing."""
-    c, r = 16, 5
-    ring = Picture(32, 32, None)
-    ring.circle(c, c, r, BLACK)
-    black = {(x, y) for y in range(32) for x in range(32) if ring.get(x, y) is not None}
-    for d in range(-6, 7):
-        black.add((c + d, c))
-        black.add((c, c + d))
-    pic = Picture(32, 32, None)
+def target_cursor(f=1):
+    """32 x 32 at 100 %: a black ring 11 pixels across with a cross through it 13 pixels across,
+    outlined in white so that it shows on dark ground too. The hot spot (16, 16) is the
+    crossing."""
+    size, t, c, r, arm = px(32, f), px(1, f), px(16, f), px(5, f), px(6, f)
+    shape = Picture(size, size, None)
+    ring(shape, c, r, t, BLACK)
+    black = {(x, y) for y in range(size) for x in range(size) if shape.get(x, y) is not None}
+    for d in range(-arm, arm + t):
+        for k in range(t):
+            black.add((c + d, c + k))
+            black.add((c + k, c + d))
+    centre = c + (t - 1) / 2
+    pic = Picture(size, size, None)
     for x, y in black:
         for nx, ny in ((x - 1, y), (x + 1, y), (x, y - 1), (x, y + 1)):
             # Inside the ring the halo would fill the gaps between the arms: keep it outside.
-            if (nx, ny) not in black and math.hypot(nx - c, ny - c) > r:
+            if (nx, ny) not in black and math.hypot(nx - centre, ny - centre) > r:
                 pic.set(nx, ny, WHITE)
     for x, y in black:
         pic.set(x, y, BLACK)
-    return pic
+    return pic, c
 
 
 ARROW = [
@@ -432,25 +504,42 @@ def ico_file(big, small):
     return icon_directory(1, [(32, 32, 0, 1, 8, big_image), (16, 16, 16, 1, 4, small_image)])
 
 
-def cur_file(pic, hot_x, hot_y):
-    image = dib_with_mask(pic, 1, [BLACK, WHITE])
-    return icon_directory(2, [(pic.width, pic.height, 2, hot_x, hot_y, image)])
+def cur_file(cursors):
+    """cursors: (picture, hot spot) pairs, one image each, the hot spot at (spot, spot)."""
+    return icon_directory(2, [(pic.width, pic.height, 2, spot, spot,
+                               dib_with_mask(pic, 1, [BLACK, WHITE])) for pic, spot in cursors])
+
+
+# Every image of the window is drawn for these display scales, in per cent; the program takes the
+# one drawn for the size it needs, or the nearest larger one scaled down.
+SCALES = (100, 125, 150, 200)
+
+
+def scaled_name(name, percent):
+    stem, ext = os.path.splitext(name)
+    return name if percent == 100 else "%s_%d%s" % (stem, percent, ext)
 
 
 def outputs():
     """File name -> bytes, for every file this script owns."""
-    return {
-        "logo.bmp": bmp_file(logo()),
-        "tab_motion.bmp": bmp_file(tab("Motion")),
-        "tab_about.bmp": bmp_file(tab("About")),
-        "tab_close.bmp": bmp_file(rounded_button(80, 20, "Close")),
-        "vline.bmp": bmp_file(line_image(1, 48)),
-        "hline.bmp": bmp_file(line_image(140, 1)),
-        "add.bmp": bmp_file(rounded_button(43, 20, "Add")),
-        "target.bmp": bmp_file(target_image()),
-        "target.cur": cur_file(target_cursor(), 16, 16),
-        "varrel.ico": ico_file(icon_picture(32), icon_picture(16)),
-    }
+    files = {}
+    for percent in SCALES:
+        f = percent / 100
+        pictures = {
+            "logo.bmp": logo(f),
+            "tab_motion.bmp": tab("Motion", f),
+            "tab_about.bmp": tab("About", f),
+            "tab_close.bmp": rounded_button(80, 20, "Close", f),
+            "vline.bmp": line_image(px(1, f), px(48, f)),
+            "hline.bmp": line_image(px(140, f), px(1, f)),
+            "add.bmp": rounded_button(43, 20, "Add", f),
+            "target.bmp": target_image(f),
+        }
+        for name, pic in pictures.items():
+            files[scaled_name(name, percent)] = bmp_file(pic)
+    files["target.cur"] = cur_file([target_cursor(percent / 100) for percent in SCALES])
+    files["varrel.ico"] = ico_file(icon_picture(32), icon_picture(16))
+    return files
 
 
 def main():

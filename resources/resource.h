@@ -19,6 +19,33 @@
 #define IDB_ADD 117
 #define IDB_TARGET 121
 
+// The same bitmaps drawn for 125, 150 and 200 % display scale: the 100 % id plus 1000, 2000, 3000.
+#define IDB_SCALED_STEP 1000
+#define IDB_LOGO_125 1108
+#define IDB_LOGO_150 2108
+#define IDB_LOGO_200 3108
+#define IDB_TAB_MOTION_125 1112
+#define IDB_TAB_MOTION_150 2112
+#define IDB_TAB_MOTION_200 3112
+#define IDB_TAB_ABOUT_125 1113
+#define IDB_TAB_ABOUT_150 2113
+#define IDB_TAB_ABOUT_200 3113
+#define IDB_TAB_CLOSE_125 1114
+#define IDB_TAB_CLOSE_150 2114
+#define IDB_TAB_CLOSE_200 3114
+#define IDB_VLINE_125 1115
+#define IDB_VLINE_150 2115
+#define IDB_VLINE_200 3115
+#define IDB_HLINE_125 1116
+#define IDB_HLINE_150 2116
+#define IDB_HLINE_200 3116
+#define IDB_ADD_125 1117
+#define IDB_ADD_150 2117
+#define IDB_ADD_200 3117
+#define IDB_TARGET_125 1121
+#define IDB_TARGET_150 2121
+#define IDB_TARGET_200 3121
+
 // Controls of the main window
 #define IDC_TAB_ABOUT 1011
 #define IDC_TAB_MOTION 1022

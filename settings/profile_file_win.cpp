@@ -13,8 +13,9 @@ namespace {
 constexpr DWORD FIRST_VALUE_BUFFER = 512;
 constexpr DWORD FIRST_PATH_BUFFER = MAX_PATH;
 
-// The W profile functions are used throughout, with text converted in the ANSI code page as the
-// A functions convert it inside, because the A functions have limits the list outgrows:
+// The W profile functions are used throughout, with section, key and value converted in the ANSI
+// code page as the A functions convert them inside (the file name stays wide: a folder's name may
+// lie outside that code page), because the A functions have limits the list outgrows:
 // WritePrivateProfileStringA keeps only a value's length modulo 32,768 characters (it passes a
 // counted string with a 16-bit byte length), and neither takes a file name of MAX_PATH or more.
 
@@ -42,8 +43,7 @@ std::string Narrow(const std::wstring& wide) {
 // The profile functions open no file name of MAX_PATH characters or more, and take no \\?\ form
 // (Wine then even writes to a file of a garbled name): a longer name is used in its short (8.3)
 // form, which exists where the volume keeps short names, and otherwise not at all.
-std::optional<std::wstring> FileNameForApi(const std::string& path) {
-    const std::wstring wide = Widen(path);
+std::optional<std::wstring> FileNameForApi(const std::wstring& wide) {
     if (wide.size() < MAX_PATH) return wide;
     const bool drivePath = wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\';
     if (!drivePath) return std::nullopt;
@@ -97,6 +97,8 @@ bool NeedsQuotes(const std::string& value) {
 
 }  // namespace
 
+ProfileFile::ProfileFile(const std::string& path) : path_(Widen(path)) {}
+
 std::optional<std::string> ProfileFile::Read(const std::string& section,
                                              const std::string& key) const {
     // A value cannot tell a missing key from a stored value equal to the default, so read with
@@ -124,22 +126,22 @@ void ProfileFile::Write(const std::string& section, const std::string& key,
                                file->c_str());
 }
 
-std::string ConfigFilePath() {
+std::wstring ConfigFilePath() {
     // The exe's path may be longer than MAX_PATH; a cut path fills the whole buffer.
-    std::string path(FIRST_PATH_BUFFER, '\0');
+    std::wstring path(FIRST_PATH_BUFFER, L'\0');
     for (;;) {
         const DWORD size = static_cast<DWORD>(path.size());
-        const DWORD length = GetModuleFileNameA(nullptr, &path[0], size);
-        if (length == 0) return std::string(".\\") + CONFIG_FILE_NAME;
+        const DWORD length = GetModuleFileNameW(nullptr, &path[0], size);
+        if (length == 0) return L".\\" + Widen(CONFIG_FILE_NAME);
         if (length < size) {
             path.resize(length);
             break;
         }
-        path.assign(static_cast<std::size_t>(size) * 2, '\0');
+        path.assign(static_cast<std::size_t>(size) * 2, L'\0');
     }
-    const std::size_t slash = path.rfind('\\');
-    const std::string directory = slash == std::string::npos ? ".\\" : path.substr(0, slash + 1);
-    return directory + CONFIG_FILE_NAME;
+    const std::size_t slash = path.rfind(L'\\');
+    const std::wstring directory = slash == std::wstring::npos ? L".\\" : path.substr(0, slash + 1);
+    return directory + Widen(CONFIG_FILE_NAME);
 }
 
 }  // namespace varrel

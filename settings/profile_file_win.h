@@ -10,7 +10,9 @@ namespace varrel {
 
 class ProfileFile : public ProfileStore {
   public:
-    explicit ProfileFile(std::string path) : path_(std::move(path)) {}
+    explicit ProfileFile(std::wstring path) : path_(std::move(path)) {}
+    // A path in the ANSI code page.
+    explicit ProfileFile(const std::string& path);
 
     // The whole value, however long; nothing when the file, the section or the key is missing.
     // Paths of any length; texts in the ANSI code page.
@@ -20,14 +22,15 @@ class ProfileFile : public ProfileStore {
     void Write(const std::string& section, const std::string& key,
                const std::string& value) override;
 
-    const std::string& Path() const { return path_; }
+    const std::wstring& Path() const { return path_; }
 
   private:
-    std::string path_;
+    std::wstring path_;  // wide all the way: a folder name may lie outside the ANSI code page
 };
 
 // The directory of the running exe, ending with its backslash, followed by "varrel.cfg", however
-// long; ".\\varrel.cfg" (the current directory) when the exe's path cannot be had.
-std::string ConfigFilePath();
+// long and in whatever script; ".\\varrel.cfg" (the current directory) when the exe's path cannot
+// be had.
+std::wstring ConfigFilePath();
 
 }  // namespace varrel

@@ -4,12 +4,13 @@
 #include "resources/resource.h"
 #include "ui/app_state_win.h"
 #include "ui/motion_page_win.h"
+#include "ui/scaled_layout_win.h"
 
 namespace varrel {
 
 namespace {
 
-// Where the pages sit in the main window's client area, in pixels.
+// Where the pages sit in the main window's client area, in pixels at 96 DPI.
 constexpr POINT ABOUT_PAGE_ORIGIN = {50, 50};
 constexpr POINT MOTION_PAGE_ORIGIN = {45, 25};
 
@@ -21,11 +22,40 @@ HWND CreatePage(HWND owner, int templateId, DLGPROC procedure, POINT origin) {
     return page;
 }
 
-INT_PTR OnInitDialog(HWND window) {
+ScaledLayout* LayoutOf(HWND window) {
+    return reinterpret_cast<ScaledLayout*>(GetWindowLongPtrA(window, DWLP_USER));
+}
+
+INT_PTR OnInitDialog(HWND window, LPARAM layout) {
     g_app.mainWindow = window;
     g_app.aboutPage = CreatePage(window, IDD_ABOUT, AboutPageProc, ABOUT_PAGE_ORIGIN);
     g_app.motionPage = CreatePage(window, IDD_MOTION, MotionPageProc, MOTION_PAGE_ORIGIN);
+    SetWindowLongPtrA(window, DWLP_USER, layout);
+    LayoutOf(window)->Attach(
+        window, {{g_app.aboutPage, ABOUT_PAGE_ORIGIN}, {g_app.motionPage, MOTION_PAGE_ORIGIN}});
     return TRUE;  // the dialog manager sets the first focus
+}
+
+// Moved to a monitor of another DPI: the content is laid out again for it, and the window takes
+// the place and size the system suggests (which is the size given below, where it asks).
+INT_PTR OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
+    ScaledLayout* layout = LayoutOf(window);
+    if (!layout) return FALSE;
+    layout->ChangeDpi(LOWORD(wParam));
+    const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    return TRUE;
+}
+
+INT_PTR OnGetDpiScaledSize(HWND window, WPARAM wParam, LPARAM lParam) {
+    ScaledLayout* layout = LayoutOf(window);
+    if (!layout) return FALSE;
+    auto* size = reinterpret_cast<SIZE*>(lParam);
+    const bool told = layout->SizeForDpi(static_cast<UINT>(wParam), *size);
+    SetWindowLongPtrA(window, DWLP_MSGRESULT, told ? TRUE : FALSE);
+    return TRUE;
 }
 
 void ShowMotionTab() {
@@ -68,14 +98,18 @@ INT_PTR OnClose(HWND window) {
     return TRUE;
 }
 
-INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
-            return OnInitDialog(window);
+            return OnInitDialog(window, lParam);
         case WM_COMMAND:
             return OnCommand(window, LOWORD(wParam));
         case WM_CLOSE:
             return OnClose(window);
+        case DPI_CHANGED_MESSAGE:
+            return OnDpiChanged(window, wParam, lParam);
+        case GET_DPI_SCALED_SIZE_MESSAGE:
+            return OnGetDpiScaledSize(window, wParam, lParam);
         default:
             return FALSE;
     }
@@ -84,8 +118,10 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }  // namespace
 
 INT_PTR RunMainWindow(HINSTANCE instance) {
+    // Owns the fonts, images and cursor of the window's scale; they go once the window has gone.
+    ScaledLayout layout;
     return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), GetDesktopWindow(), MainWindowProc,
-                           0);
+                           reinterpret_cast<LPARAM>(&layout));
 }
 
 INT_PTR CALLBACK AboutPageProc(HWND page, UINT message, WPARAM wParam, LPARAM) {

@@ -76,7 +76,6 @@ void BlinkDisc(ScreenPoint at) {
 
 INT_PTR OnInitDialog(HWND page) {
     LoadSettings(page);
-    g_picker.SetTargetCursor(g_app.targetCursor);
     g_runControl =
         std::make_unique<RunControl>(page, g_app.mainWindow ? g_app.mainWindow : GetParent(page));
     return TRUE;
@@ -180,6 +179,7 @@ INT_PTR OnCommand(HWND page, int id, int code) {
 
 // The position picker: press on the target image, drag anywhere, release.
 INT_PTR OnLeftButtonDown(HWND page, LPARAM lParam) {
+    g_picker.SetTargetCursor(g_app.targetCursor);  // the one for the window's DPI now
     g_picker.OnLeftDown(page, lParam);
     return TRUE;
 }
@@ -191,6 +191,11 @@ INT_PTR OnMouseMove(HWND page, LPARAM lParam) {
 
 INT_PTR OnLeftButtonUp(HWND page, LPARAM lParam) {
     g_picker.OnLeftUp(page, lParam);
+    return TRUE;
+}
+
+INT_PTR OnCaptureChanged(HWND page, LPARAM newCapture) {
+    g_picker.OnCaptureChanged(page, reinterpret_cast<HWND>(newCapture));
     return TRUE;
 }
 
@@ -222,6 +227,8 @@ INT_PTR CALLBACK MotionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
             return OnMouseMove(page, lParam);
         case WM_LBUTTONUP:
             return OnLeftButtonUp(page, lParam);
+        case WM_CAPTURECHANGED:
+            return OnCaptureChanged(page, lParam);
         case WM_HOTKEY:
             return OnHotKey(wParam, lParam);
         case WM_CLOSE:

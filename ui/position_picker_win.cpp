@@ -38,6 +38,15 @@ void PositionPicker::OnLeftUp(HWND page, LPARAM lParam) {
     ShowPosition(page, lParam);
 }
 
+// The capture taken away in the middle of a drag (another window took it, or the window lost the
+// activation) ends the drag as a release would; where the button went up is not known, so the
+// Position field keeps the last position shown, and the capture is left to its new owner.
+void PositionPicker::OnCaptureChanged(HWND page, HWND newCapture) {
+    if (!dragging_ || newCapture == page) return;
+    dragging_ = false;
+    SetCursor(savedCursor_);
+}
+
 void PositionPicker::ShowPosition(HWND page, LPARAM lParam) const {
     POINT pt = {CoordFromMessageWord(LOWORD(lParam)), CoordFromMessageWord(HIWORD(lParam))};
     ClientToScreen(page, &pt);

@@ -25,6 +25,8 @@ class PositionPicker {
     void OnLeftDown(HWND page, LPARAM lParam);
     void OnMouseMove(HWND page, LPARAM lParam);
     void OnLeftUp(HWND page, LPARAM lParam);
+    // WM_CAPTURECHANGED: newCapture is the window that has the mouse capture now, if any.
+    void OnCaptureChanged(HWND page, HWND newCapture);
 
   private:
     void ShowPosition(HWND page, LPARAM lParam) const;

@@ -92,5 +92,26 @@ TEST_F(PickerPage, ADragFollowsThePointerWithTheSignRuleAndEndsAtTheRelease) {
     SetCursor(before);
 }
 
+TEST_F(PickerPage, ALostCaptureEndsTheDragWithNoFurtherPosition) {
+    HWND other = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                                 nullptr);
+    const HCURSOR before = SetCursor(LoadCursor(nullptr, IDC_ARROW));
+    for (HWND taker : {other, HWND{}}) {  // another window takes it, or the window is left
+        picker.OnLeftDown(page, MAKELPARAM(45, 15));
+        picker.OnMouseMove(page, MAKELPARAM(60, 70));
+        taker ? static_cast<void>(SetCapture(taker)) : static_cast<void>(ReleaseCapture());
+        picker.OnCaptureChanged(page, taker);  // what the page is told
+        EXPECT_FALSE(picker.Dragging());
+        EXPECT_EQ(GetCapture(), taker) << "the new owner keeps the capture";
+        EXPECT_EQ(GetCursor(), LoadCursor(nullptr, IDC_ARROW));
+        picker.OnMouseMove(page, MAKELPARAM(5, 5));
+        picker.OnLeftUp(page, MAKELPARAM(5, 5));
+        EXPECT_EQ(Position(), ScreenText(60, 70));
+        ReleaseCapture();
+    }
+    SetCursor(before);
+    DestroyWindow(other);
+}
+
 }  // namespace
 }  // namespace varrel

@@ -38,13 +38,15 @@ void RunControl::OnHotKey(WPARAM, LPARAM lParam) {
     Stop();
 }
 
+// The worker is started first: when its thread cannot be created, nothing shows a run, the
+// caption stays "&Start" and the next Start tries again.
 void RunControl::Start() {
     RegisterStopHotKey();
+    if (!worker_.Start(list_, run_)) return;
     SetDlgItemTextA(page_, IDC_START, STOP_CAPTION);
     if (IsDlgButtonChecked(page_, IDC_HIDE_AFTER_START) == BST_CHECKED) {
         ShowWindow(mainWindow_, SW_MINIMIZE);
     }
-    worker_.Start(list_, run_);
 }
 
 void RunControl::Stop() {

@@ -1,0 +1,317 @@
+// ScaledLayout: fonts, places, images and the cursor of the main window for its DPI.
+#include "ui/scaled_layout_win.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
+#include "resources/resource.h"
+#include "ui/app_state_win.h"
+
+namespace varrel {
+
+namespace {
+
+constexpr int ART_SCALES = 4;  // 100, 125, 150 and 200 %: the 100 % id plus IDB_SCALED_STEP each
+constexpr int POINTS_PER_INCH = 72;
+constexpr DWORD DIALOG_DPI_BEHAVIOUR_DISABLE_ALL = 1;  // DDC_DISABLE_ALL
+
+// Named image controls by their id; the logo and the frame lines, which have none, by the size of
+// the 100 % image the dialog manager gave them (their sizes differ).
+struct Art {
+    int controlId;
+    int bitmapId;
+};
+constexpr Art NAMED_ART[] = {{IDC_TAB_MOTION, IDB_TAB_MOTION},
+                             {IDC_TAB_ABOUT, IDB_TAB_ABOUT},
+                             {IDC_TAB_CLOSE, IDB_TAB_CLOSE},
+                             {IDC_ADD, IDB_ADD},
+                             {IDC_TARGET, IDB_TARGET}};
+constexpr int UNNAMED_ART[] = {IDB_LOGO, IDB_VLINE, IDB_HLINE};
+
+// Functions of newer systems, looked up at run time: the program also runs where they are missing.
+template <typename Function>
+Function User32Function(const char* name) {
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    if (!user32) return nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
+}
+
+UINT SystemDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : BASE_DPI;
+}
+
+// The base units of a font as the dialog manager takes them: the average width of the letters
+// and the height of a line.
+BaseUnits MeasureUnits(HFONT font) {
+    static const wchar_t LETTERS[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    BaseUnits units;
+    HDC screen = GetDC(nullptr);
+    if (!screen) return units;
+    const HGDIOBJ old = SelectObject(screen, font);
+    TEXTMETRICW metrics{};
+    SIZE extent{};
+    if (GetTextMetricsW(screen, &metrics) &&
+        GetTextExtentPoint32W(screen, LETTERS, static_cast<int>(std::size(LETTERS)) - 1, &extent)) {
+        units = {(extent.cx / 26 + 1) / 2, metrics.tmHeight};
+    }
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    return units;
+}
+
+int Scale(int value, int now, int then) { return then > 0 ? MulDiv(value, now, then) : value; }
+
+RECT RectInParent(HWND window) {
+    RECT box{};
+    GetWindowRect(window, &box);
+    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&box), 2);
+    return box;
+}
+
+SIZE BitmapSize(HBITMAP bitmap) {
+    BITMAP info{};
+    if (!bitmap || !GetObjectW(bitmap, sizeof info, &info)) return {0, 0};
+    return {info.bmWidth, info.bmHeight};
+}
+
+GdiObject LoadArt(int id) {
+    return GdiObject(LoadImageA(g_app.instance ? g_app.instance : GetModuleHandleA(nullptr),
+                                MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0));
+}
+
+SIZE ArtSize(int id) {
+    const GdiObject art = LoadArt(id);
+    return BitmapSize(static_cast<HBITMAP>(art.Get()));
+}
+
+bool IsImageControl(HWND window) {
+    return (GetWindowLongPtrW(window, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP;
+}
+
+// The 100 % bitmap an image control shows; 0 for none known.
+int ArtOf(HWND control) {
+    const int id = GetDlgCtrlID(control);
+    for (const Art& art : NAMED_ART) {
+        if (art.controlId == id) return art.bitmapId;
+    }
+    const SIZE shown =
+        BitmapSize(reinterpret_cast<HBITMAP>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0)));
+    for (int artId : UNNAMED_ART) {
+        const SIZE size = ArtSize(artId);
+        if (size.cx == shown.cx && size.cy == shown.cy) return artId;
+    }
+    return 0;
+}
+
+// The image drawn for the size, else the nearest larger one scaled down (the largest scaled up
+// when none is larger): drawn lines stay crisp, where a stretch of a small image would blur.
+GdiObject ArtAtSize(int artId, SIZE size) {
+    GdiObject chosen;
+    SIZE chosenSize{};
+    for (int step = 0; step < ART_SCALES; ++step) {
+        GdiObject candidate = LoadArt(artId + step * IDB_SCALED_STEP);
+        if (!candidate.Get()) continue;
+        chosen = std::move(candidate);
+        chosenSize = BitmapSize(static_cast<HBITMAP>(chosen.Get()));
+        if (chosenSize.cx >= size.cx && chosenSize.cy >= size.cy) break;
+    }
+    if (!chosen.Get() || (chosenSize.cx == size.cx && chosenSize.cy == size.cy)) return chosen;
+
+    HDC screen = GetDC(nullptr);
+    if (!screen) return chosen;
+    GdiObject scaled(CreateCompatibleBitmap(screen, size.cx, size.cy));
+    HDC from = CreateCompatibleDC(screen);
+    HDC to = CreateCompatibleDC(screen);
+    if (scaled.Get() && from && to) {
+        const HGDIOBJ oldFrom = SelectObject(from, chosen.Get());
+        const HGDIOBJ oldTo = SelectObject(to, scaled.Get());
+        SetStretchBltMode(to, HALFTONE);
+        SetBrushOrgEx(to, 0, 0, nullptr);
+        StretchBlt(to, 0, 0, size.cx, size.cy, from, 0, 0, chosenSize.cx, chosenSize.cy, SRCCOPY);
+        SelectObject(from, oldFrom);
+        SelectObject(to, oldTo);
+    }
+    if (from) DeleteDC(from);
+    if (to) DeleteDC(to);
+    ReleaseDC(nullptr, screen);
+    return scaled.Get() ? std::move(scaled) : std::move(chosen);
+}
+
+// The system would scale dialogs on a DPI change by its own rules; this layout does it instead.
+void TakeOverDpiChanges(HWND dialog) {
+    using SetBehaviour = BOOL(WINAPI*)(HWND, DWORD, DWORD);
+    static const auto setBehaviour = User32Function<SetBehaviour>("SetDialogDpiChangeBehavior");
+    if (setBehaviour) {
+        setBehaviour(dialog, DIALOG_DPI_BEHAVIOUR_DISABLE_ALL, DIALOG_DPI_BEHAVIOUR_DISABLE_ALL);
+    }
+}
+
+}  // namespace
+
+UINT WindowDpi(HWND window) {
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const auto getDpi = User32Function<GetDpiForWindowFunction>("GetDpiForWindow");
+    const UINT dpi = getDpi ? getDpi(window) : 0;
+    return dpi ? dpi : SystemDpi();
+}
+
+int CursorSizeForDpi(UINT dpi) {
+    using MetricsForDpi = int(WINAPI*)(int, UINT);
+    static const auto metricsForDpi = User32Function<MetricsForDpi>("GetSystemMetricsForDpi");
+    const int size = metricsForDpi ? metricsForDpi(SM_CXCURSOR, dpi) : 0;
+    if (size > 0) return size;
+    // Older systems have one DPI for all monitors, whose cursor size this is.
+    return MulDiv(GetSystemMetrics(SM_CXCURSOR), static_cast<int>(dpi),
+                  static_cast<int>(SystemDpi()));
+}
+
+ScaledLayout::~ScaledLayout() {
+    if (cursor_.Get() && g_app.targetCursor == cursor_.Get()) g_app.targetCursor = entryCursor_;
+}
+
+void ScaledLayout::Attach(HWND window, const std::vector<PagePlace>& pages) {
+    window_ = window;
+    createdDpi_ = WindowDpi(window);
+    RECT units{0, 0, 4, 8};
+    MapDialogRect(window, &units);
+    createdUnits_ = {units.right, units.bottom};
+    RECT client{};
+    GetClientRect(window, &client);
+    createdClient_ = {client.right, client.bottom};
+
+    // The point size the template asked for: the dialog manager made the font that many points
+    // high at the window's DPI, rounded to whole pixels, which rounding cannot hide above 72 DPI.
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
+    if (font && GetObjectW(font, sizeof face_, &face_)) {
+        points_ = static_cast<int>(
+            std::lround(std::abs(face_.lfHeight) * double{POINTS_PER_INCH} / createdDpi_));
+    }
+    units96_ = UnitsAt(BASE_DPI);
+    entryCursor_ = g_app.targetCursor;
+
+    TakeOverDpiChanges(window);
+    for (const PagePlace& place : pages) TakeOverDpiChanges(place.page);
+    Record(window, pages);
+    LayOut(createdDpi_);
+}
+
+void ScaledLayout::Record(HWND parent, const std::vector<PagePlace>& pages) {
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        Item item;
+        item.window = child;
+        item.created = RectInParent(child);
+        item.createdFont = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
+        const auto page = std::find_if(pages.begin(), pages.end(),
+                                       [child](const PagePlace& p) { return p.page == child; });
+        if (page != pages.end()) {
+            item.kind = Kind::Page;
+            item.origin96 = page->origin96;
+            items_.push_back(std::move(item));
+            Record(child, pages);
+            continue;
+        }
+        if (IsImageControl(child)) {
+            item.artId = ArtOf(child);
+            item.art96 = ArtSize(item.artId);
+            if (item.art96.cx > 0 && item.art96.cy > 0) item.kind = Kind::Image;
+        }
+        items_.push_back(std::move(item));
+    }
+}
+
+BaseUnits ScaledLayout::UnitsAt(UINT dpi) const {
+    if (dpi == createdDpi_ || points_ <= 0) return createdUnits_;
+    const GdiObject font(FontAt(dpi));
+    const BaseUnits units = font.Get() ? MeasureUnits(static_cast<HFONT>(font.Get())) : BaseUnits{};
+    return units.x > 0 && units.y > 0 ? units : createdUnits_;
+}
+
+// The dialogs' font at a DPI, made as the dialog manager makes it from the template.
+HFONT ScaledLayout::FontAt(UINT dpi) const {
+    LOGFONTW face = face_;
+    face.lfHeight = -MulDiv(points_, static_cast<int>(dpi), POINTS_PER_INCH);
+    return CreateFontIndirectW(&face);
+}
+
+void ScaledLayout::ChangeDpi(UINT dpi) {
+    if (!window_ || dpi == 0) return;
+    GdiObject font;
+    if (dpi != createdDpi_ && points_ > 0) font.Reset(FontAt(dpi));
+    for (Item& item : items_) {
+        if (item.kind == Kind::Page) continue;
+        const HFONT shown = font.Get() ? static_cast<HFONT>(font.Get()) : item.createdFont;
+        if (shown) SendMessageW(item.window, WM_SETFONT, reinterpret_cast<WPARAM>(shown), TRUE);
+    }
+    font_ = std::move(font);  // the font shown until now goes only once no control holds it
+    LayOut(dpi);
+}
+
+void ScaledLayout::LayOut(UINT dpi) {
+    const BaseUnits units = UnitsAt(dpi);
+    for (Item& item : items_) {
+        // Places scale with the font from where the dialog manager put them.
+        const RECT& was = item.created;
+        int x = Scale(was.left, units.x, createdUnits_.x);
+        int y = Scale(was.top, units.y, createdUnits_.y);
+        SIZE size{Scale(was.right - was.left, units.x, createdUnits_.x),
+                  Scale(was.bottom - was.top, units.y, createdUnits_.y)};
+        if (item.kind == Kind::Page) {
+            x = Scale(item.origin96.x, units.x, units96_.x);
+            y = Scale(item.origin96.y, units.y, units96_.y);
+        } else if (item.kind == Kind::Image) {
+            size = {std::max(1, Scale(item.art96.cx, units.x, units96_.x)),
+                    std::max(1, Scale(item.art96.cy, units.y, units96_.y))};
+            ShowArt(item, size);
+        }
+        SetWindowPos(item.window, nullptr, x, y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    LoadCursorFor(dpi);
+}
+
+// The control takes the image's size. What it gives back is freed unless it is the image shown
+// until now, which goes with its owner: the first time, that is the image the dialog manager
+// loaded, which is the program's to free.
+void ScaledLayout::ShowArt(Item& item, SIZE size) {
+    GdiObject art = ArtAtSize(item.artId, size);
+    if (!art.Get()) return;
+    const auto previous = reinterpret_cast<HGDIOBJ>(
+        SendMessageW(item.window, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(art.Get())));
+    if (previous && previous != item.bitmap.Get() && previous != art.Get()) {
+        DeleteObject(previous);
+    }
+    item.bitmap = std::move(art);
+}
+
+void ScaledLayout::LoadCursorFor(UINT dpi) {
+    const int size = CursorSizeForDpi(dpi);
+    if (size <= 0 || size == cursorSize_) return;
+    const auto cursor = static_cast<HCURSOR>(
+        LoadImageA(g_app.instance ? g_app.instance : GetModuleHandleA(nullptr),
+                   MAKEINTRESOURCEA(IDCUR_TARGET), IMAGE_CURSOR, size, size, 0));
+    if (!cursor) return;
+    if (GetCursor() == cursor_.Get() && cursor_.Get())
+        SetCursor(cursor);  // in the middle of a drag
+    g_app.targetCursor = cursor;
+    cursor_.Reset(cursor);
+    cursorSize_ = size;
+}
+
+bool ScaledLayout::SizeForDpi(UINT dpi, SIZE& size) const {
+    using AdjustForDpi = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+    static const auto adjust = User32Function<AdjustForDpi>("AdjustWindowRectExForDpi");
+    if (!window_ || !adjust || dpi == 0) return false;
+    const BaseUnits units = UnitsAt(dpi);
+    RECT frame{0, 0, Scale(createdClient_.cx, units.x, createdUnits_.x),
+               Scale(createdClient_.cy, units.y, createdUnits_.y)};
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE));
+    if (!adjust(&frame, style, FALSE, exStyle, dpi)) return false;
+    size = {frame.right - frame.left, frame.bottom - frame.top};
+    return true;
+}
+
+}  // namespace varrel
