@@ -1,5 +1,7 @@
 // Naive baseline for the end-to-end benchmark: a window whose Start walks the square with
 // Sleep(20).
+#include "baseline_win.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -9,8 +11,11 @@
 
 namespace {
 
-constexpr int ID_START = 1;
-constexpr int ID_STOP = 2;
+using varrel::bench::BASELINE_IDLE_CAPTION;
+using varrel::bench::BASELINE_RUNNING_CAPTION;
+using varrel::bench::BASELINE_START_ID;
+using varrel::bench::BASELINE_STOP_ID;
+
 constexpr POINT SQUARE[] = {{600, 400}, {700, 400}, {700, 500}, {600, 500}};
 constexpr int CORNERS = 4;
 
@@ -47,11 +52,13 @@ void StopWalk() {
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
-            if (LOWORD(wParam) == ID_START && !g_walker.joinable()) {
+            if (LOWORD(wParam) == BASELINE_START_ID && !g_walker.joinable()) {
                 g_stop = false;
                 g_walker = std::thread(Walk);
-            } else if (LOWORD(wParam) == ID_STOP) {
+                SetWindowTextA(window, BASELINE_RUNNING_CAPTION);
+            } else if (LOWORD(wParam) == BASELINE_STOP_ID) {
                 StopWalk();
+                SetWindowTextA(window, BASELINE_IDLE_CAPTION);
             }
             return 0;
         case WM_DESTROY:
@@ -72,12 +79,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = "VarrelBaseline";
     RegisterClassA(&windowClass);
-    HWND window = CreateWindowA("VarrelBaseline", "Baseline", WS_OVERLAPPEDWINDOW, 40, 40, 220, 120,
-                                nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowA("VarrelBaseline", BASELINE_IDLE_CAPTION, WS_OVERLAPPEDWINDOW, 40,
+                                40, 220, 120, nullptr, nullptr, instance, nullptr);
     CreateWindowA("BUTTON", "Start", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10, 80, 30, window,
-                  reinterpret_cast<HMENU>(ID_START), instance, nullptr);
+                  reinterpret_cast<HMENU>(BASELINE_START_ID), instance, nullptr);
     CreateWindowA("BUTTON", "Stop", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 110, 10, 80, 30, window,
-                  reinterpret_cast<HMENU>(ID_STOP), instance, nullptr);
+                  reinterpret_cast<HMENU>(BASELINE_STOP_ID), instance, nullptr);
     ShowWindow(window, show);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {

@@ -3,15 +3,15 @@
 // clang-format off
 #include <windows.h>
 #include <psapi.h>
+#include <tlhelp32.h>
 // clang-format on
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <optional>
 #include <string>
-#include <vector>
 
+#include "motion/unique_handle_win.h"
 #include "resources/resource.h"
 #include "tests/e2e/driver_win.h"
 #include "tests/support/mouse_hook_recorder_win.h"
@@ -28,6 +28,7 @@ constexpr DWORD AFTER_STOP_WATCH_MS = 300;
 // Allowed drift between the first and the last sample: a few handles and pages come and go.
 constexpr long HANDLE_SLACK = 5;
 constexpr double MEMORY_SLACK_MB = 1.0;
+constexpr char IDLE_CAPTION[] = "&Start";
 
 struct Sample {
     long threads = -1;
@@ -58,16 +59,28 @@ BOOL CALLBACK CountTopAndChildren(HWND window, LPARAM param) {
     return TRUE;
 }
 
+long ThreadsOf(DWORD processId) {
+    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    if (!snapshot) return -1;
+    long threads = 0;
+    THREADENTRY32 thread{};
+    thread.dwSize = sizeof thread;
+    for (BOOL more = Thread32First(snapshot.Get(), &thread); more;
+         more = Thread32Next(snapshot.Get(), &thread))
+        if (thread.th32OwnerProcessID == processId) ++threads;
+    return threads;
+}
+
 Sample Measure(DWORD processId) {
     Sample s;
-    Handle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
-    if (const std::optional<ResourceCounts> counts = ResourcesOf(process.Get())) {
-        s.threads = static_cast<long>(counts->threads);
-        s.handles = static_cast<long>(counts->handles);
-        s.gdi = static_cast<long>(counts->gdiObjects);
-        s.user = static_cast<long>(counts->userObjects);
-    }
+    UniqueHandle process(
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    s.threads = ThreadsOf(processId);
     if (process) {
+        DWORD handles = 0;
+        if (GetProcessHandleCount(process.Get(), &handles)) s.handles = static_cast<long>(handles);
+        s.gdi = static_cast<long>(GetGuiResources(process.Get(), GR_GDIOBJECTS));
+        s.user = static_cast<long>(GetGuiResources(process.Get(), GR_USEROBJECTS));
         PROCESS_MEMORY_COUNTERS counters{};
         counters.cb = sizeof counters;
         if (GetProcessMemoryInfo(process.Get(), &counters, sizeof counters)) {
@@ -81,22 +94,11 @@ Sample Measure(DWORD processId) {
     return s;
 }
 
-// The command a button sends, without the pointer: a click can miss on a loaded display, and
-// what is soaked here is the program, not the input.
-bool Command(HWND window, int id) {
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                               reinterpret_cast<LPARAM>(GetDlgItem(window, id)), SMTO_NORMAL,
-                               DEFAULT_TIMEOUT_MS, &result) != 0;
-}
-
-bool ShowsStopped(const VarrelProcess& app) {
-    return TextOf(app.MotionControl(IDC_START)) == "&Start";
-}
+bool ShowsStopped(const VarrelProcess& app) { return app.StartCaption() == IDLE_CAPTION; }
 
 bool OnSquare(const MouseEvent& e) {
-    return e.injected && e.pt.x >= SQUARE_BOX.left && e.pt.x <= SQUARE_BOX.right &&
-           e.pt.y >= SQUARE_BOX.top && e.pt.y <= SQUARE_BOX.bottom;
+    return e.pt.x >= SQUARE_BOX.left && e.pt.x <= SQUARE_BOX.right && e.pt.y >= SQUARE_BOX.top &&
+           e.pt.y <= SQUARE_BOX.bottom;
 }
 
 void Print(const char* label, const Sample& s) {
@@ -119,53 +121,54 @@ int Main(int argc, char** argv) {
         return 1;
     }
     // Clear of the path, whose click entry would otherwise land on the window.
-    app.MoveMainWindowTo({20, 20});
+    app.MoveTo({20, 20});
+    DWORD processId = 0;
+    GetWindowThreadProcessId(app.Main(), &processId);
     const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(minutes * 60000);
     std::srand(7);
     int cycles = 0, edits = 0, saves = 0, eventsAfterStop = 0, failures = 0;
     std::size_t eventsSeen = 0;
     Sample first, last, peak;
     while (GetTickCount64() < end && app.Running()) {
-        // One run: Start, a while of walking, Stop (the button's command); then nothing may follow.
+        // One run: Start, a while of walking, Stop, each by the command the button sends (a click
+        // can miss on a loaded display, and what is soaked is the program, not the input); then
+        // nothing may follow.
         hook.Clear();
         app.PressStart();
         if (!WaitFor([&] { return !ShowsStopped(app); })) ++failures;
         Sleep(static_cast<DWORD>(100 + std::rand() % 900));
         app.PressStart();
         if (!WaitFor([&] { return ShowsStopped(app); })) ++failures;
-        LARGE_INTEGER stopped;
-        QueryPerformanceCounter(&stopped);
+        const int64_t stopped = testing::Now();
         // The release of a click at a corner may still be on its way out: let the program settle.
         app.Settle();
         Sleep(AFTER_STOP_WATCH_MS);
-        for (const MouseEvent& e : hook.Snapshot()) {
+        for (const MouseEvent& e : hook.Injected()) {
             if (!OnSquare(e)) continue;
             ++eventsSeen;
-            if (e.time > stopped.QuadPart) ++eventsAfterStop;
+            if (e.time > stopped) ++eventsAfterStop;
         }
         ++cycles;
 
         // An edit: add an entry, select it, remove it; the list ends as it was.
-        app.SetPosition("620,420");
-        if (Command(app.MotionPage(), IDC_ADD) &&
-            WaitFor([&] { return app.Entries().size() == 5; })) {
-            SendMessageW(app.MotionControl(IDC_POINTS), LB_SETCURSEL, 4, 0);
-            Command(app.MotionPage(), IDC_REMOVE);
-            if (!WaitFor([&] { return app.Entries().size() == 4; })) ++failures;
+        if (app.Add("620,420") && WaitFor([&] { return app.Entries().size() == 5; })) {
+            if (!app.Select(4) || !Command(app.Motion(), IDC_REMOVE) ||
+                !WaitFor([&] { return app.Entries().size() == 4; }))
+                ++failures;
             ++edits;
         } else {
             ++failures;
         }
         // Every fifth cycle a save: to About and back.
         if (cycles % 5 == 0) {
-            Command(app.MainWindow(), IDC_TAB_ABOUT);
-            if (!WaitFor([&] { return !IsWindowVisible(app.MotionPage()); })) ++failures;
-            Command(app.MainWindow(), IDC_TAB_MOTION);
-            if (!WaitFor([&] { return IsWindowVisible(app.MotionPage()); })) ++failures;
+            Command(app.Main(), IDC_TAB_ABOUT);
+            if (!WaitFor([&] { return !IsWindowVisible(app.Motion()); })) ++failures;
+            Command(app.Main(), IDC_TAB_MOTION);
+            if (!WaitFor([&] { return IsWindowVisible(app.Motion()); })) ++failures;
             ++saves;
         }
         app.Settle();
-        const Sample now = Measure(app.ProcessId());
+        const Sample now = Measure(processId);
         if (cycles == 1) first = peak = now;
         last = now;
         peak.handles = std::max(peak.handles, now.handles);
@@ -181,8 +184,7 @@ int Main(int argc, char** argv) {
         }
     }
     const bool running = app.Running();
-    PostMessageW(app.MainWindow(), WM_COMMAND, MAKEWPARAM(IDC_TAB_CLOSE, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(app.MainControl(IDC_TAB_CLOSE)));
+    PostCommand(app.Main(), IDC_TAB_CLOSE);
     const bool ended = app.WaitForExit(10000) && app.ExitCode() == 0u;
     const bool fileKept = app.Config() == std::string{CONFIG};
 
