@@ -46,3 +46,12 @@ wine_session_stop() {
     VARREL_XVFB_PID=
   fi
 }
+
+# Once per session of the tests, the benchmark or the soak, so that none depends on another having
+# run first: with no window manager on the display, windows are left unmanaged (Wine would wait
+# 2 s on every hidden managed window), and the first button event of the session, which stalls
+# for seconds, is paid here before anything records. $1: the Windows build folder.
+wine_unattended_session() {
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  timeout 120 wine "$1/tests/support/first_button_warm_up.exe" </dev/null >/dev/null 2>&1
+}

@@ -97,8 +97,6 @@ bool NeedsQuotes(const std::string& value) {
 
 }  // namespace
 
-ProfileFile::ProfileFile(const std::string& path) : path_(Widen(path)) {}
-
 std::optional<std::string> ProfileFile::Read(const std::string& section,
                                              const std::string& key) const {
     // A value cannot tell a missing key from a stored value equal to the default, so read with

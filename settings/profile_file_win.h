@@ -11,8 +11,6 @@ namespace varrel {
 class ProfileFile : public ProfileStore {
   public:
     explicit ProfileFile(std::wstring path) : path_(std::move(path)) {}
-    // A path in the ANSI code page.
-    explicit ProfileFile(const std::string& path);
 
     // The whole value, however long; nothing when the file, the section or the key is missing.
     // Paths of any length; texts in the ANSI code page.

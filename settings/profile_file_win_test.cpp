@@ -27,14 +27,14 @@ class ProfileFileTest : public ::testing::Test {
     void TearDown() override { fs::remove_all(dir_); }
 
     std::string Bytes() const {
-        std::ifstream in(path_, std::ios::binary);
+        std::ifstream in(fs::path(path_), std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-    void Save(const Texts& entries, bool hide, const std::string& path = "") const {
+    void Save(const Texts& entries, bool hide, const std::wstring& path = L"") const {
         ProfileFile file(path.empty() ? path_ : path);
         SaveConfig(file, testing::VectorPointList(entries), hide);
     }
-    std::pair<Texts, bool> Load(const std::string& path = "") const {
+    std::pair<Texts, bool> Load(const std::wstring& path = L"") const {
         testing::VectorPointList list;
         bool hide = true;
         LoadConfig(ProfileFile(path.empty() ? path_ : path), list, hide);
@@ -43,7 +43,7 @@ class ProfileFileTest : public ::testing::Test {
 
     fs::path dir_ =
         fs::temp_directory_path() / ("varrel-settings-" + std::to_string(GetCurrentProcessId()));
-    std::string path_ = (dir_ / CONFIG_FILE_NAME).string();
+    std::wstring path_ = (dir_ / CONFIG_FILE_NAME).wstring();
 };
 
 TEST_F(ProfileFileTest, TheFileHoldsTheListAndTheOptionInItsFormat) {
@@ -54,7 +54,7 @@ TEST_F(ProfileFileTest, TheFileHoldsTheListAndTheOptionInItsFormat) {
     EXPECT_EQ(Load(), std::make_pair(Texts{"100,200", "300,200,C", "300,400"}, true));
     // Saved again: the values are replaced in place, the key stays for an empty list, and what
     // else the file holds is kept.
-    std::ofstream(path_, std::ios::app | std::ios::binary) << "Extra=keep\r\n";
+    std::ofstream(fs::path(path_), std::ios::app | std::ios::binary) << "Extra=keep\r\n";
     Save({}, false);
     EXPECT_EQ(Bytes(), "[Main]\r\nPoint=\r\nHide=0\r\nExtra=keep\r\n");
     EXPECT_EQ(ProfileFile(path_).Read("Main", "Point"), std::optional<std::string>(""));
@@ -90,13 +90,13 @@ TEST_F(ProfileFileTest, PathsLongerThanMaxPath) {
         levels.push_back(levels.back() + L"\\a-directory-name-of-forty-characters-xx");
         ASSERT_TRUE(CreateDirectoryW(levels.back().c_str(), nullptr));
     }
-    const std::string deep = fs::path(levels.back().substr(4)).string() + "\\varrel.cfg";
+    const std::wstring deep = levels.back().substr(4) + L"\\varrel.cfg";
     const auto before = std::distance(fs::directory_iterator("."), fs::directory_iterator());
     Save({"1,1", "2,2,C"}, true, deep);
     EXPECT_EQ(Load(deep), std::make_pair(Texts{"1,1", "2,2,C"}, true));
     // A file that cannot be opened keeps nothing, and nothing is written anywhere else.
-    Save({"3,3"}, true, deep + "x\\varrel.cfg");
-    EXPECT_EQ(Load(deep + "x\\varrel.cfg"), std::make_pair(Texts{}, false));
+    Save({"3,3"}, true, deep + L"x\\varrel.cfg");
+    EXPECT_EQ(Load(deep + L"x\\varrel.cfg"), std::make_pair(Texts{}, false));
     EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), before);
     DeleteFileW((levels.back() + L"\\varrel.cfg").c_str());
     for (std::size_t i = levels.size() - 1; i > 0; --i)

@@ -163,8 +163,9 @@ bool VarrelProcess::Start() {
     PROCESS_INFORMATION info{};
     const std::wstring exe = (dir_ / "varrel.exe").wstring();
     std::wstring commandLine = L"\"" + exe + L"\"";
+    // Started from another folder, so that only its own path leads it to its settings file.
     if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        dir_.c_str(), &startup, &info))
+                        dir_.parent_path().c_str(), &startup, &info))
         return false;
     UniqueHandle thread(info.hThread);
     process_.Reset(info.hProcess);
