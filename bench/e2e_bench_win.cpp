@@ -231,7 +231,10 @@ void MeasureStop(const MouseHookRecorder& hook, const Contender& c, Figures& f,
     const bool shown = WaitFor(c.showsStopped, STATE_TIMEOUT_MS);
     const int64_t shownAt = Counter();
     Sleep(AFTER_STOP_WATCH_MS);
-    const std::vector<MouseEvent> events = testing::After(hook.Injected(), asked);
+    std::vector<MouseEvent> events = hook.Injected();
+    events.erase(std::remove_if(events.begin(), events.end(),
+                                [asked](const MouseEvent& e) { return e.time <= asked; }),
+                 events.end());
     const auto release = std::find_if(events.begin(), events.end(),
                                       [](const MouseEvent& e) { return e.kind == 'U'; });
     if (!shown || release == events.end()) return;

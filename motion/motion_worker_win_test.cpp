@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "tests/support/mouse_hook_recorder_win.h"
 #include "tests/support/vector_point_list.h"
 #include "ui/list_box_point_list_win.h"
@@ -15,7 +13,7 @@ namespace {
 
 using testing::EventTexts;
 using testing::IsLaps;
-using Texts = std::vector<std::string>;
+using testing::Texts;
 
 // Processor time of this process (all its threads), in seconds.
 double ProcessCpuSeconds() {
@@ -48,19 +46,21 @@ TEST_F(MotionWorkerTest, ExactLapsUntilEndThenNothingAndTheWorkerStartsAgain) {
     testing::VectorPointList list({"100,100,C", "103,100"});
     const Texts lap = {"D100,100", "U100,100", "M100,100", "M101,100",
                        "M102,100", "M103,100", "M102,100", "M101,100"};
-    MotionWorker worker;
-    ASSERT_TRUE(worker.Start(list, run));
-    EXPECT_FALSE(worker.Start(list, run));  // one run at a time
-    ASSERT_TRUE(hook.WaitForTexts(2 * lap.size() + 1));
-    worker.End();
-    EXPECT_FALSE(worker.Running());
+    {
+        MotionWorker worker;
+        ASSERT_TRUE(worker.Start(list, run));
+        EXPECT_FALSE(worker.Start(list, run));  // one run at a time
+        ASSERT_TRUE(hook.WaitForTexts(2 * lap.size() + 1));
+        worker.End();
+        EXPECT_FALSE(worker.Running());
+        ExpectNothingMore();
+        EXPECT_TRUE(IsLaps(EventTexts(hook.Injected()), lap, 2));
+        run.Release();
+        hook.Clear();
+        ASSERT_TRUE(worker.Start(list, run));
+        ASSERT_TRUE(hook.WaitForTexts(3));
+    }  // destroyed while it runs: that ends it too
     ExpectNothingMore();
-    EXPECT_TRUE(IsLaps(EventTexts(hook.Injected()), lap, 2));
-    run.Release();
-    hook.Clear();
-    ASSERT_TRUE(worker.Start(list, run));
-    ASSERT_TRUE(hook.WaitForTexts(3));
-    worker.End();
     EXPECT_TRUE(IsLaps(EventTexts(hook.Injected()), lap, 0));
 }
 
@@ -136,16 +136,6 @@ TEST_F(MotionWorkerTest, EndWhileTheWorkerReadsTenThousandEntriesFromThisThread)
     EXPECT_TRUE(hook.Injected().empty());
     DestroyWindow(owner);
     UnregisterClassW(wc.lpszClassName, nullptr);
-}
-
-TEST_F(MotionWorkerTest, DestroyingARunningWorkerEndsIt) {
-    testing::VectorPointList list({"150,150", "150,160"});
-    {
-        MotionWorker worker;
-        ASSERT_TRUE(worker.Start(list, run));
-        ASSERT_TRUE(hook.WaitForTexts(2));
-    }
-    ExpectNothingMore();
 }
 
 }  // namespace

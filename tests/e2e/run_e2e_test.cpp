@@ -45,7 +45,7 @@ class RunTest : public ::testing::Test {
     // After a stop, nothing comes but at most the release of a pending press.
     void ExpectQuietAfter(int64_t stoppedAt) {
         Sleep(QUIET_MS);
-        const Texts late = EventTexts(testing::After(hook.Injected(), stoppedAt));
+        const Texts late = EventTexts(hook.Injected(), {-1, -1}, stoppedAt);
         EXPECT_TRUE(late.empty() || (late.size() == 1 && late[0][0] == 'U')) << late[0];
     }
     AtomUnchanged atom;
