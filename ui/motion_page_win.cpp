@@ -96,9 +96,11 @@ INT_PTR OnShowWindow(HWND page, bool shown, LPARAM status) {
     return TRUE;
 }
 
-// The whole field is read, then cut to the longest entry: a picked -1234,1234 stays whole.
+// The whole field is read, then cut to the longest entry: a picked -1234,1234 stays whole. White
+// space would split the entry in the settings file, so the entry is stored in its compact form,
+// which reads the same; the cut comes after, so that blanks do not push the action out.
 void OnAdd(HWND page) {
-    std::string text = PositionText(page);
+    std::string text = CompactEntry(PositionText(page));
     if (text.size() > MAX_ENTRY_CHARS) text.resize(MAX_ENTRY_CHARS);
     if (text.empty()) return;
     Points(page).Append(text);
