@@ -74,7 +74,18 @@ void BlinkDisc(ScreenPoint at) {
     ReleaseDC(nullptr, screen);
 }
 
+// The list shows two whole columns: the sideways scroll bar then shows only once the entries fill
+// both, where the platform's default width would show one and a part, and the bar with it.
+void FitTwoColumns(HWND page) {
+    HWND list = GetDlgItem(page, IDC_POINTS);
+    RECT client{};
+    if (!GetClientRect(list, &client) || client.right < POINT_LIST_COLUMNS) return;
+    SendMessageA(list, LB_SETCOLUMNWIDTH, static_cast<WPARAM>(client.right / POINT_LIST_COLUMNS),
+                 0);
+}
+
 INT_PTR OnInitDialog(HWND page) {
+    FitTwoColumns(page);
     LoadSettings(page);
     g_picker.SetTargetCursor(g_app.targetCursor);
     g_runControl =

@@ -9,6 +9,8 @@ namespace varrel {
 constexpr int VIEW_BLINK_DRAWS = 6;  // each draw inverts the last: the disc shows three times
 constexpr DWORD VIEW_BLINK_PAUSE_MS = 200;
 constexpr int VIEW_DISC_RADIUS = 5;
+// Columns of the point list that its width shows whole.
+constexpr int POINT_LIST_COLUMNS = 2;
 
 INT_PTR CALLBACK MotionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
