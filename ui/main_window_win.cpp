@@ -38,7 +38,9 @@ void ShowAboutTab() {
     ShowWindow(g_app.aboutPage, SW_SHOW);
 }
 
+// The run ends before anything else, so that no pointer event follows the user's Close.
 void CloseByTab(HWND window) {
+    EndMotionPageRun();
     ShowWindow(g_app.motionPage, SW_HIDE);  // saves the settings before the program ends
     EndDialog(window, 0);
 }
@@ -62,8 +64,10 @@ INT_PTR OnCommand(HWND window, int id) {
     return TRUE;
 }
 
-// The close box and Alt+F4 end the program at once, without hiding (and so saving) the page.
+// The close box and Alt+F4 end the program at once, without hiding (and so saving) the page; a
+// run ends first, before the window goes.
 INT_PTR OnClose(HWND window) {
+    EndMotionPageRun();
     EndDialog(window, 0);
     return TRUE;
 }

@@ -221,6 +221,10 @@ INT_PTR OnClose(HWND page) {
 
 }  // namespace
 
+void EndMotionPageRun() {
+    if (g_runControl) g_runControl->EndRun();
+}
+
 INT_PTR CALLBACK MotionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:

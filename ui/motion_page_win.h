@@ -12,6 +12,9 @@ constexpr int VIEW_DISC_RADIUS = 5;
 // Columns of the point list that its width shows whole.
 constexpr int POINT_LIST_COLUMNS = 2;
 
+// Ends the page's run, if one goes on: when this returns, no further pointer event comes.
+void EndMotionPageRun();
+
 INT_PTR CALLBACK MotionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace varrel

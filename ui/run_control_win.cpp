@@ -38,6 +38,10 @@ void RunControl::OnHotKey(WPARAM, LPARAM lParam) {
     Stop();
 }
 
+void RunControl::EndRun() {
+    if (worker_.Running()) Stop();
+}
+
 void RunControl::Start() {
     RegisterStopHotKey();
     SetDlgItemTextA(page_, IDC_START, STOP_CAPTION);
