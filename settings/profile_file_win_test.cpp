@@ -132,6 +132,21 @@ TEST_F(ProfileFileTest, SaveKeepsWhatElseTheFileHolds) {
     EXPECT_FALSE(loaded.hide);
 }
 
+// A file no one may write: read-only, and held open by another program that shares no writing
+// (the attribute alone does not stop a superuser under Wine).
+TEST_F(ProfileFileTest, ASaveThatDoesNotReachTheFileSaysSo) {
+    PutFile("[Main]\r\nPoint=1,1\r\n");
+    ASSERT_TRUE(SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_READONLY));
+    HANDLE held = CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ProfileFile file(path_);
+    EXPECT_FALSE(SaveConfig(file, VectorPointList({"2,2"}), true));
+    EXPECT_NE(file.LastError(), 0u);
+    CloseHandle(held);
+    SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(FileBytes(), "[Main]\r\nPoint=1,1\r\n");
+}
+
 TEST_F(ProfileFileTest, LongListSurvivesSaveAndLoad) {
     Texts entries;
     for (int i = 0; i < 5000; ++i) {

@@ -46,10 +46,18 @@ void LoadSettings(HWND page) {
     CheckDlgButton(page, IDC_HIDE_AFTER_START, hideAfterStart ? BST_CHECKED : BST_UNCHECKED);
 }
 
-void SaveSettings(HWND page) {
-    ProfileFile store(ConfigFilePath());
-    const bool hideAfterStart = IsDlgButtonChecked(page, IDC_HIDE_AFTER_START) == BST_CHECKED;
-    SaveConfig(store, Points(page), hideAfterStart);
+// The system's own words for an error code, without the line end it adds.
+std::string SystemMessage(DWORD error) {
+    char* buffer = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+    std::string text = length && buffer ? std::string(buffer, length) : std::string();
+    LocalFree(buffer);
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) {
+        text.pop_back();
+    }
+    return text.empty() ? "Error " + std::to_string(error) + "." : text;
 }
 
 // One corner coordinate of the disc's box; far-off entries must not overflow.
@@ -103,7 +111,8 @@ INT_PTR OnDestroy() {
 // hide caused by the parent (status non-zero) is not the user leaving the page.
 INT_PTR OnShowWindow(HWND page, bool shown, LPARAM status) {
     const bool wasVisible = (GetWindowLongPtrA(page, GWL_STYLE) & WS_VISIBLE) != 0;
-    if (!shown && status == 0 && wasVisible) SaveSettings(page);
+    // A failed save is not shown here: the list stays in the window, and Close saves again.
+    if (!shown && status == 0 && wasVisible) SaveMotionPageSettings(page);
     return TRUE;
 }
 
@@ -220,6 +229,15 @@ INT_PTR OnClose(HWND page) {
 }
 
 }  // namespace
+
+std::optional<SaveFailure> SaveMotionPageSettings(HWND page) {
+    ProfileFile store(ConfigFilePath());
+    const bool hideAfterStart = IsDlgButtonChecked(page, IDC_HIDE_AFTER_START) == BST_CHECKED;
+    if (SaveConfig(store, Points(page), hideAfterStart)) return std::nullopt;
+    const DWORD error = store.LastError();
+    return SaveFailure{store.Path(),
+                       error ? SystemMessage(error) : "The point list could not be read."};
+}
 
 void EndMotionPageRun() {
     if (g_runControl) g_runControl->EndRun();

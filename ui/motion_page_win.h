@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <string>
+
 namespace varrel {
 
 // The blink that View shows at an entry's position.
@@ -11,6 +14,15 @@ constexpr DWORD VIEW_BLINK_PAUSE_MS = 200;
 constexpr int VIEW_DISC_RADIUS = 5;
 // Columns of the point list that its width shows whole.
 constexpr int POINT_LIST_COLUMNS = 2;
+
+// A save of the settings that did not reach the file: which file, and the system's reason.
+struct SaveFailure {
+    std::string file;
+    std::string reason;
+};
+
+// Writes the point list and "Hide after start" to the settings file; what went wrong, if it did.
+std::optional<SaveFailure> SaveMotionPageSettings(HWND page);
 
 // Ends the page's run, if one goes on: when this returns, no further pointer event comes.
 void EndMotionPageRun();

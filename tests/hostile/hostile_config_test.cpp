@@ -315,7 +315,14 @@ TEST(HostileConfig, ReadOnlyFileKeepsTheProgramWorkingAndIsLeftIntact) {
     })) << ::testing::PrintToString(app.Entries());
     EXPECT_EQ(app.Config(), config);
 
-    CloseByTab(app);
+    // Close asks whether to leave without saving; Yes ends the program and keeps the file.
+    PostMessageW(app.MainWindow(), WM_COMMAND, MAKEWPARAM(IDC_TAB_CLOSE, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(app.MainControl(IDC_TAB_CLOSE)));
+    HWND question = nullptr;
+    ASSERT_TRUE(WaitFor(
+        [&] { return (question = GetLastActivePopup(app.MainWindow())) != app.MainWindow(); }));
+    PostMessageW(question, WM_COMMAND, IDYES, 0);
+    ASSERT_TRUE(app.WaitForExit());
     EXPECT_EQ(app.Config(), config);
     // Nothing beside it either: no temporary or backup copy left behind.
     WIN32_FIND_DATAA found;
