@@ -1,6 +1,7 @@
-// Point entry parsing, formatting and the action suffix rule.
+// Point entry parsing, formatting, the action rule and the white-space-free form of typed text.
 #include "path/point_entry.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace varrel {
@@ -13,9 +14,6 @@ bool IsSpace(char c) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// isalpha in the default locale.
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
 // Next run of non-comma characters at or after pos, as strtok with "," finds it.
 bool NextToken(std::string_view text, std::size_t& pos, std::string_view& token) {
     while (pos < text.size() && text[pos] == ',') ++pos;
@@ -24,6 +22,16 @@ bool NextToken(std::string_view text, std::size_t& pos, std::string_view& token)
     while (pos < text.size() && text[pos] != ',') ++pos;
     token = text.substr(start, pos - start);
     return true;
+}
+
+// A field without white space that reads as the field does. A number is read from its first
+// character that is not white space up to the first non-digit, so the field can end at the first
+// white space after that; a field of white space only still counts, and reads as 0. An action
+// field (no leading white space) keeps its first character.
+std::string WithoutSpace(std::string_view field) {
+    const auto start = std::find_if_not(field.begin(), field.end(), IsSpace);
+    const auto end = std::find_if(start, field.end(), IsSpace);
+    return start == end ? std::string("0") : std::string(start, end);
 }
 
 char LetterOf(ActionChoice choice) {
@@ -87,22 +95,43 @@ std::string FormatPosition(int32_t x, int32_t y) {
 }
 
 std::string ApplyAction(std::string_view entry, ActionChoice choice) {
+    // The entry ends at a NUL for the parser: the action goes where the parser will find it.
+    entry = entry.substr(0, entry.find('\0'));
     std::string result(entry);
-    const std::size_t n = result.size();
-    const bool hasSuffix = n >= 2 && result[n - 2] == ',' && IsAsciiLetter(result[n - 1]);
-    if (choice == ActionChoice::NoChoice) return result;
-    if (choice == ActionChoice::None) {
-        if (hasSuffix) result.resize(n - 2);
+    std::size_t pos = 0;
+    std::string_view field;
+    if (choice == ActionChoice::NoChoice || !NextToken(entry, pos, field) ||
+        !NextToken(entry, pos, field)) {
         return result;
     }
-    const char letter = LetterOf(choice);
-    if (hasSuffix) {
-        result[n - 1] = letter;
+    const std::size_t secondFieldEnd = pos;
+    const bool hasThird = NextToken(entry, pos, field);
+    if (choice == ActionChoice::None) {
+        if (hasThird) result.resize(secondFieldEnd);
+        return result;
+    }
+    if (hasThird) {
+        result.resize(static_cast<std::size_t>(field.data() - entry.data()));
     } else {
         result += ',';
-        result += letter;
     }
+    result += LetterOf(choice);
     return result;
+}
+
+std::string CompactEntry(std::string_view typed) {
+    typed = typed.substr(0, typed.find('\0'));
+    if (std::none_of(typed.begin(), typed.end(), IsSpace)) return std::string(typed);
+    std::string compact;
+    std::size_t pos = 0;
+    std::string_view field;
+    for (int index = 0; index < 3 && NextToken(typed, pos, field); ++index) {
+        // An action field that starts with white space is no action: it is left out.
+        if (index == 2 && IsSpace(field.front())) break;
+        if (index > 0) compact += ',';
+        compact += WithoutSpace(field);
+    }
+    return compact;
 }
 
 }  // namespace varrel

@@ -1,10 +1,12 @@
-// Tests of entry parsing, position formatting and the action suffix rule.
+// Tests of entry parsing, position formatting, the action rule and compacting typed text.
 #include "path/point_entry.h"
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <limits>
 #include <random>
+#include <tuple>
 
 namespace varrel {
 namespace {
@@ -113,11 +115,11 @@ TEST(ApplyAction, LetterWithoutCommaIsNoSuffix) {
     EXPECT_EQ(ActionCode(Parse(ApplyAction("640,480x", ActionChoice::Click)).action), 'C');
     // Entries a file may hold: a single letter, a lone comma, nothing at all.
     EXPECT_EQ(ApplyAction("a", ActionChoice::None), "a");
-    EXPECT_EQ(ApplyAction("a", ActionChoice::Click), "a,C");
+    EXPECT_EQ(ApplyAction("a", ActionChoice::Click), "a");
     EXPECT_EQ(ApplyAction(",", ActionChoice::None), ",");
     EXPECT_EQ(ApplyAction("", ActionChoice::None), "");
-    EXPECT_EQ(ApplyAction("", ActionChoice::Down), ",D");
-    EXPECT_EQ(ApplyAction(",C", ActionChoice::None), "");
+    EXPECT_EQ(ApplyAction("", ActionChoice::Down), "");
+    EXPECT_EQ(ApplyAction(",C", ActionChoice::None), ",C");
 }
 
 TEST(ApplyAction, LongEntriesAreEditedWhole) {
@@ -137,6 +139,79 @@ TEST(ApplyAction, EveryChoiceParsesBackToItsLetter) {
             const auto p = Parse(ApplyAction(entry, choice));
             EXPECT_EQ(ActionCode(p.action), letter) << entry;
             EXPECT_EQ(p.point, Parse(entry).point) << entry;
+        }
+    }
+}
+
+// "70,,C" has two fields (x 70, y read from "C"): Click adds a third.
+TEST(ApplyAction, WorksOnTheThirdFieldAsTheParserFindsIt) {
+    const std::tuple<const char*, ActionChoice, const char*> cases[] = {
+        {"60,60,C,C", ActionChoice::None, "60,60"},
+        {"20,20,C\t30,30", ActionChoice::None, "20,20"},
+        {"70,,5,,C", ActionChoice::None, "70,,5"},
+        {"60,60,C,C", ActionChoice::Down, "60,60,D"},
+        {"1,2, C", ActionChoice::Click, "1,2,C"},
+        {"70,,C", ActionChoice::Click, "70,,C,C"},
+        {"640,480,,", ActionChoice::Click, "640,480,,,C"},
+        {"50", ActionChoice::Click, "50"},
+        {"abc", ActionChoice::Click, "abc"},
+    };
+    for (const auto& [entry, choice, result] : cases) {
+        EXPECT_EQ(ApplyAction(entry, choice), result) << entry;
+    }
+}
+
+// What the parser makes of a text: x and y from two different start records (so a missing field
+// shows), and the action code, any white space counting as the no-action space.
+std::string Reading(const std::string& text) {
+    std::string reading;
+    for (ScreenPoint start : {ScreenPoint{-7, -9}, ScreenPoint{8, 6}}) {
+        const Parsed p = Parse(text, start);
+        reading += std::to_string(p.point.x) + "," + std::to_string(p.point.y) + " ";
+    }
+    const char code = ActionCode(Parse(text).action);
+    return reading + (std::isspace(static_cast<unsigned char>(code)) ? ' ' : code);
+}
+
+TEST(CompactEntry, ReadsAsTheTypedTextWithoutWhiteSpace) {
+    const std::pair<const char*, const char*> cases[] = {
+        {" 12 , 34 ", "12,34"}, {"10 20", "10"}, {"12,34, C", "12,34"},  {"1, ,C", "1,0,C"},
+        {"- 5,+ 7", "-,+"},     {"   ", "0"},    {"1,2,C x,9", "1,2,C"},
+    };
+    for (const auto& [typed, stored] : cases) EXPECT_EQ(CompactEntry(typed), stored) << typed;
+
+    // Any text of the characters the parser looks at: the compact form has no white space and
+    // reads the same; an action applied to an entry of two fields or more gives the chosen code at
+    // the same point, and leaves any other entry as it is.
+    const std::pair<ActionChoice, char> choices[] = {{ActionChoice::None, ' '},
+                                                     {ActionChoice::Down, 'D'},
+                                                     {ActionChoice::Up, 'U'},
+                                                     {ActionChoice::Click, 'C'},
+                                                     {ActionChoice::DoubleClick, 'B'}};
+    const std::string alphabet = " \t\r\n,,,0129-+CDx";
+    std::mt19937 rng(2024);
+    std::uniform_int_distribution<std::size_t> length(0, 16), pick(0, alphabet.size() - 1);
+    for (int i = 0; i < 100000; ++i) {
+        std::string text(length(rng), ' ');
+        for (char& c : text) c = alphabet[pick(rng)];
+        const std::string reading = Reading(text);
+        const std::string compact = CompactEntry(text);
+        const bool spaced = text.find_first_of(" \t\r\n") != std::string::npos;
+        ASSERT_EQ(compact.find_first_of(" \t\r\n"), std::string::npos) << text;
+        ASSERT_EQ(Reading(compact), reading) << "[" << text << "] -> [" << compact << "]";
+        ASSERT_TRUE(spaced || compact == text) << text;
+
+        // Both fields are there when the two start records read the same.
+        const std::string point = reading.substr(0, reading.size() - 1);
+        const bool twoFields = point.substr(0, point.size() / 2) == point.substr(point.size() / 2);
+        for (auto [choice, code] : choices) {
+            const std::string edited = ApplyAction(text, choice);
+            if (twoFields) {
+                ASSERT_EQ(Reading(edited), point + code)
+                    << "[" << text << "] -> [" << edited << "]";
+            } else {
+                ASSERT_EQ(edited, text);
+            }
         }
     }
 }

@@ -44,11 +44,10 @@ void LoadConfig(const ProfileStore& store, PointList& list, bool& hideAfterStart
     hideAfterStart = ReadInt(hide.value_or(CONFIG_HIDE_DEFAULT)) != 0;
 }
 
-void SaveConfig(ProfileStore& store, const PointList& list, bool hideAfterStart) {
+bool SaveConfig(ProfileStore& store, const PointList& list, bool hideAfterStart) {
     const std::optional<std::string> joined = JoinPointList(list);
-    if (!joined) return;
-    store.Write(CONFIG_SECTION, CONFIG_KEY_POINT, *joined);
-    store.Write(CONFIG_SECTION, CONFIG_KEY_HIDE, hideAfterStart ? "1" : "0");
+    return joined && store.Write(CONFIG_SECTION, CONFIG_KEY_POINT, *joined) &&
+           store.Write(CONFIG_SECTION, CONFIG_KEY_HIDE, hideAfterStart ? "1" : "0");
 }
 
 }  // namespace varrel

@@ -24,7 +24,8 @@ class ProfileStore {
     // The value of key in section, whole; nothing when the key is not there.
     virtual std::optional<std::string> Read(const std::string& section,
                                             const std::string& key) const = 0;
-    virtual void Write(const std::string& section, const std::string& key,
+    // False when the value did not reach the store.
+    virtual bool Write(const std::string& section, const std::string& key,
                        const std::string& value) = 0;
 };
 
@@ -32,8 +33,9 @@ class ProfileStore {
 void LoadConfig(const ProfileStore& store, PointList& list, bool& hideAfterStart);
 
 // Writes the list's entries and the option; writes nothing when the list cannot tell its count
-// or cannot give one of its entries.
-void SaveConfig(ProfileStore& store, const PointList& list, bool hideAfterStart);
+// or cannot give one of its entries. True when both values reached the store; a failed write
+// ends the save.
+bool SaveConfig(ProfileStore& store, const PointList& list, bool hideAfterStart);
 
 // The entries of a "Point" value: the runs of characters between spaces, each whole.
 std::vector<std::string> SplitPointValue(std::string_view value);

@@ -115,13 +115,22 @@ std::optional<std::string> ProfileFile::Read(const std::string& section,
     return std::nullopt;
 }
 
-void ProfileFile::Write(const std::string& section, const std::string& key,
+bool ProfileFile::Write(const std::string& section, const std::string& key,
                         const std::string& value) {
     const std::optional<std::wstring> file = FileNameForApi(path_);
-    if (!file) return;
+    if (!file) {
+        lastError_ = ERROR_FILENAME_EXCED_RANGE;
+        return false;
+    }
     const std::string stored = NeedsQuotes(value) ? '"' + value + '"' : value;
-    WritePrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), Widen(stored).c_str(),
-                               file->c_str());
+    if (WritePrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(),
+                                   Widen(stored).c_str(), file->c_str())) {
+        return true;
+    }
+    // A failure that names no reason still needs one for the user.
+    lastError_ = GetLastError();
+    if (!lastError_) lastError_ = ERROR_WRITE_FAULT;
+    return false;
 }
 
 std::wstring ConfigFilePath() {

@@ -16,14 +16,17 @@ class ProfileFile : public ProfileStore {
     // Paths of any length; texts in the ANSI code page.
     std::optional<std::string> Read(const std::string& section,
                                     const std::string& key) const override;
-    // Creates the file and the section when needed; failures are not reported.
-    void Write(const std::string& section, const std::string& key,
+    // Creates the file and the section when needed. False when the value did not reach the file;
+    // LastError() then holds the system's error code.
+    bool Write(const std::string& section, const std::string& key,
                const std::string& value) override;
 
     const std::wstring& Path() const { return path_; }
+    unsigned long LastError() const { return lastError_; }
 
   private:
     std::wstring path_;  // wide all the way: a folder name may lie outside the ANSI code page
+    unsigned long lastError_ = 0;
 };
 
 // The directory of the running exe, ending with its backslash, followed by "varrel.cfg", however

@@ -30,9 +30,12 @@ class ProfileFileTest : public ::testing::Test {
         std::ifstream in(fs::path(path_), std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-    void Save(const Texts& entries, bool hide, const std::wstring& path = L"") const {
+    // Whether the save reached the file; the system's reason is kept when it did not.
+    bool Save(const Texts& entries, bool hide, const std::wstring& path = L"") {
         ProfileFile file(path.empty() ? path_ : path);
-        SaveConfig(file, testing::VectorPointList(entries), hide);
+        const bool saved = SaveConfig(file, testing::VectorPointList(entries), hide);
+        EXPECT_EQ(file.LastError() != 0, !saved);
+        return saved;
     }
     std::pair<Texts, bool> Load(const std::wstring& path = L"") const {
         testing::VectorPointList list;
@@ -49,7 +52,7 @@ class ProfileFileTest : public ::testing::Test {
 TEST_F(ProfileFileTest, TheFileHoldsTheListAndTheOptionInItsFormat) {
     EXPECT_EQ(Load(), std::make_pair(Texts{}, false));
     EXPECT_FALSE(fs::exists(path_)) << "loading creates nothing";
-    Save({"100,200", "300,200,C", "300,400"}, true);
+    EXPECT_TRUE(Save({"100,200", "300,200,C", "300,400"}, true));
     EXPECT_EQ(Bytes(), "[Main]\r\nPoint=100,200 300,200,C 300,400\r\nHide=1\r\n");
     EXPECT_EQ(Load(), std::make_pair(Texts{"100,200", "300,200,C", "300,400"}, true));
     // Saved again: the values are replaced in place, the key stays for an empty list, and what
@@ -94,8 +97,8 @@ TEST_F(ProfileFileTest, PathsLongerThanMaxPath) {
     const auto before = std::distance(fs::directory_iterator("."), fs::directory_iterator());
     Save({"1,1", "2,2,C"}, true, deep);
     EXPECT_EQ(Load(deep), std::make_pair(Texts{"1,1", "2,2,C"}, true));
-    // A file that cannot be opened keeps nothing, and nothing is written anywhere else.
-    Save({"3,3"}, true, deep + L"x\\varrel.cfg");
+    // A file that cannot be made says so, keeps nothing, and nothing is written anywhere else.
+    EXPECT_FALSE(Save({"3,3"}, true, deep + L"x\\varrel.cfg"));
     EXPECT_EQ(Load(deep + L"x\\varrel.cfg"), std::make_pair(Texts{}, false));
     EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), before);
     DeleteFileW((levels.back() + L"\\varrel.cfg").c_str());

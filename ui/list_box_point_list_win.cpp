@@ -14,6 +14,30 @@ struct EntryReadRequest {
     std::optional<std::string> text;
 };
 
+// Entry texts go to and from the list box as wide text, converted in the ANSI code page as the A
+// messages would convert them: the A form of LB_GETTEXT passes through a fixed buffer in Wine that
+// a long entry overruns. Every byte of the code page comes back as it went in.
+std::wstring Widen(const std::string& text) {
+    if (text.empty()) return std::wstring();
+    const int length = static_cast<int>(text.size());
+    const int wideLength = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    if (wideLength <= 0) return std::wstring();
+    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), length, &wide[0], wideLength);
+    return wide;
+}
+
+std::string Narrow(const std::wstring& wide) {
+    if (wide.empty()) return std::string();
+    const int length = static_cast<int>(wide.size());
+    const int narrowLength =
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+    if (narrowLength <= 0) return std::string();
+    std::string text(static_cast<std::size_t>(narrowLength), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), length, &text[0], narrowLength, nullptr, nullptr);
+    return text;
+}
+
 }  // namespace
 
 std::optional<int> ListBoxPointList::Count() const {
@@ -36,14 +60,14 @@ std::optional<std::string> ListBoxPointList::TextAt(int index) const {
 
 std::optional<std::string> ListBoxPointList::ReadHere(int index) const {
     // The buffer is sized from the entry's own length: entries loaded from a file may be long.
-    const LRESULT length = SendMessageA(listBox_, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    const LRESULT length = SendMessageW(listBox_, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == LB_ERR || length < 0) return std::nullopt;
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    const LRESULT got = SendMessageA(listBox_, LB_GETTEXT, static_cast<WPARAM>(index),
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const LRESULT got = SendMessageW(listBox_, LB_GETTEXT, static_cast<WPARAM>(index),
                                      reinterpret_cast<LPARAM>(&text[0]));
     if (got == LB_ERR || got < 0) return std::nullopt;
     text.resize(std::min(static_cast<std::size_t>(got), static_cast<std::size_t>(length)));
-    return text;
+    return Narrow(text);
 }
 
 LRESULT ListBoxPointList::ServeEntryRead(LPARAM request) {
@@ -53,12 +77,12 @@ LRESULT ListBoxPointList::ServeEntryRead(LPARAM request) {
 }
 
 void ListBoxPointList::Append(const std::string& text) {
-    SendMessageA(listBox_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(listBox_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(text).c_str()));
 }
 
 void ListBoxPointList::Insert(int index, const std::string& text) {
-    SendMessageA(listBox_, LB_INSERTSTRING, static_cast<WPARAM>(index),
-                 reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(listBox_, LB_INSERTSTRING, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(Widen(text).c_str()));
 }
 
 void ListBoxPointList::Remove(int index) {

@@ -1,6 +1,9 @@
 // MainWindow: creates the pages, switches between them on the tab images, and ends the program.
 #include "ui/main_window_win.h"
 
+#include <optional>
+#include <string>
+
 #include "resources/resource.h"
 #include "ui/app_state_win.h"
 #include "ui/motion_page_win.h"
@@ -13,6 +16,7 @@ namespace {
 // Where the pages sit in the main window's client area, in pixels at 96 DPI.
 constexpr POINT ABOUT_PAGE_ORIGIN = {50, 50};
 constexpr POINT MOTION_PAGE_ORIGIN = {45, 25};
+constexpr wchar_t MESSAGE_CAPTION[] = L"Varrel";
 
 HWND CreatePage(HWND owner, int templateId, DLGPROC procedure, POINT origin) {
     HWND page =
@@ -68,8 +72,22 @@ void ShowAboutTab() {
     ShowWindow(g_app.aboutPage, SW_SHOW);
 }
 
+// True when the settings reached the file, or the user chose to close without them.
+bool SavedOrLetGo(HWND window) {
+    const std::optional<SaveFailure> failure = SaveMotionPageSettings(g_app.motionPage);
+    if (!failure) return true;
+    const std::wstring question = L"The settings could not be saved to\n" + failure->file +
+                                  L"\n\n" + failure->reason + L"\n\nClose without saving them?";
+    return MessageBoxW(window, question.c_str(), MESSAGE_CAPTION,
+                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
+// The run ends before anything else, so that no pointer event follows the user's Close. The
+// settings are saved whichever page shows: a save that failed on the way to the About page is
+// tried again. Declining to close without them keeps the program as it was.
 void CloseByTab(HWND window) {
-    ShowWindow(g_app.motionPage, SW_HIDE);  // saves the settings before the program ends
+    EndMotionPageRun();
+    if (!SavedOrLetGo(window)) return;
     EndDialog(window, 0);
 }
 
@@ -92,8 +110,10 @@ INT_PTR OnCommand(HWND window, int id) {
     return TRUE;
 }
 
-// The close box and Alt+F4 end the program at once, without hiding (and so saving) the page.
+// The close box and Alt+F4 end the program at once, without hiding (and so saving) the page; a
+// run ends first, before the window goes.
 INT_PTR OnClose(HWND window) {
+    EndMotionPageRun();
     EndDialog(window, 0);
     return TRUE;
 }

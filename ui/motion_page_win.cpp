@@ -46,10 +46,18 @@ void LoadSettings(HWND page) {
     CheckDlgButton(page, IDC_HIDE_AFTER_START, hideAfterStart ? BST_CHECKED : BST_UNCHECKED);
 }
 
-void SaveSettings(HWND page) {
-    ProfileFile store(ConfigFilePath());
-    const bool hideAfterStart = IsDlgButtonChecked(page, IDC_HIDE_AFTER_START) == BST_CHECKED;
-    SaveConfig(store, Points(page), hideAfterStart);
+// The system's own words for an error code, without the line end it adds.
+std::wstring SystemMessage(DWORD error) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text = length && buffer ? std::wstring(buffer, length) : std::wstring();
+    LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) {
+        text.pop_back();
+    }
+    return text.empty() ? L"Error " + std::to_wstring(error) + L"." : text;
 }
 
 // One corner coordinate of the disc's box; far-off entries must not overflow.
@@ -74,7 +82,18 @@ void BlinkDisc(ScreenPoint at) {
     ReleaseDC(nullptr, screen);
 }
 
+// The list shows two whole columns: the sideways scroll bar then shows only once the entries fill
+// both, where the platform's default width would show one and a part, and the bar with it.
+void FitTwoColumns(HWND page) {
+    HWND list = GetDlgItem(page, IDC_POINTS);
+    RECT client{};
+    if (!GetClientRect(list, &client) || client.right < POINT_LIST_COLUMNS) return;
+    SendMessageA(list, LB_SETCOLUMNWIDTH, static_cast<WPARAM>(client.right / POINT_LIST_COLUMNS),
+                 0);
+}
+
 INT_PTR OnInitDialog(HWND page) {
+    FitTwoColumns(page);
     LoadSettings(page);
     g_runControl =
         std::make_unique<RunControl>(page, g_app.mainWindow ? g_app.mainWindow : GetParent(page));
@@ -91,13 +110,16 @@ INT_PTR OnDestroy() {
 // hide caused by the parent (status non-zero) is not the user leaving the page.
 INT_PTR OnShowWindow(HWND page, bool shown, LPARAM status) {
     const bool wasVisible = (GetWindowLongPtrA(page, GWL_STYLE) & WS_VISIBLE) != 0;
-    if (!shown && status == 0 && wasVisible) SaveSettings(page);
+    // A failed save is not shown here: the list stays in the window, and Close saves again.
+    if (!shown && status == 0 && wasVisible) SaveMotionPageSettings(page);
     return TRUE;
 }
 
-// The whole field is read, then cut to the longest entry: a picked -1234,1234 stays whole.
+// The whole field is read, then cut to the longest entry: a picked -1234,1234 stays whole. White
+// space would split the entry in the settings file, so the entry is stored in its compact form,
+// which reads the same; the cut comes after, so that blanks do not push the action out.
 void OnAdd(HWND page) {
-    std::string text = PositionText(page);
+    std::string text = CompactEntry(PositionText(page));
     if (text.size() > MAX_ENTRY_CHARS) text.resize(MAX_ENTRY_CHARS);
     if (text.empty()) return;
     Points(page).Append(text);
@@ -212,6 +234,19 @@ INT_PTR OnClose(HWND page) {
 }
 
 }  // namespace
+
+std::optional<SaveFailure> SaveMotionPageSettings(HWND page) {
+    ProfileFile store(ConfigFilePath());
+    const bool hideAfterStart = IsDlgButtonChecked(page, IDC_HIDE_AFTER_START) == BST_CHECKED;
+    if (SaveConfig(store, Points(page), hideAfterStart)) return std::nullopt;
+    const DWORD error = store.LastError();
+    return SaveFailure{store.Path(),
+                       error ? SystemMessage(error) : L"The point list could not be read."};
+}
+
+void EndMotionPageRun() {
+    if (g_runControl) g_runControl->EndRun();
+}
 
 INT_PTR CALLBACK MotionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

@@ -3,12 +3,29 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <string>
+
 namespace varrel {
 
 // The blink that View shows at an entry's position.
 constexpr int VIEW_BLINK_DRAWS = 6;  // each draw inverts the last: the disc shows three times
 constexpr DWORD VIEW_BLINK_PAUSE_MS = 200;
 constexpr int VIEW_DISC_RADIUS = 5;
+// Columns of the point list that its width shows whole.
+constexpr int POINT_LIST_COLUMNS = 2;
+
+// A save of the settings that did not reach the file: which file, and the system's reason.
+struct SaveFailure {
+    std::wstring file;  // wide: a folder name may lie outside the ANSI code page
+    std::wstring reason;
+};
+
+// Writes the point list and "Hide after start" to the settings file; what went wrong, if it did.
+std::optional<SaveFailure> SaveMotionPageSettings(HWND page);
+
+// Ends the page's run, if one goes on: when this returns, no further pointer event comes.
+void EndMotionPageRun();
 
 INT_PTR CALLBACK MotionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 

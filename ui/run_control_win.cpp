@@ -38,6 +38,10 @@ void RunControl::OnHotKey(WPARAM, LPARAM lParam) {
     Stop();
 }
 
+void RunControl::EndRun() {
+    if (worker_.Running()) Stop();
+}
+
 // The worker is started first: when its thread cannot be created, nothing shows a run, the
 // caption stays "&Start" and the next Start tries again.
 void RunControl::Start() {

@@ -30,6 +30,8 @@ class RunControl {
     void OnStartStop();                           // IDC_START command
     void OnHotKey(WPARAM wParam, LPARAM lParam);  // WM_HOTKEY
     void ReleaseHotKey();                         // unregisters Shift+Esc and deletes the atom
+    // Stops a run that goes on, as the Stop button does; nothing while idle.
+    void EndRun();
 
   private:
     void Start();

@@ -3,6 +3,8 @@
 // typical use by real input, from the position-picker drag to the save.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/e2e/driver_win.h"
 
 namespace varrel::e2e {
@@ -116,25 +118,60 @@ TEST_F(RunTest, ShiftEscapeHeldByAnotherProgram) {
 }
 
 // The hotkey is in force from the first start on; the program gives it and its atom back when it
-// ends, idle or running, and nothing is injected after the end.
-TEST_F(RunTest, EndingTheProgramEndsTheRunAndGivesTheHotkeyBack) {
+// ends, idle or running. A run ends before the program shows it is closing (the caption back to
+// "&Start", or the window gone): nothing comes after that but the release of a press already made.
+TEST_F(RunTest, EndingTheProgramEndsTheRunFirstAndGivesTheHotkeyBack) {
     ASSERT_TRUE(ShiftEscapeIsFree());
-    for (bool running : {false, true}) {
-        VarrelProcess other(Config("100,100 110,100,C"));
+    for (int end : {0, 1, 2}) {  // the close box after a run, during one, the Close tab during one
+        VarrelProcess other(Config("100,100,C 110,100"));
         ASSERT_TRUE(Launch(other) && other.PressStart());
-        if (!running) {
+        if (end == 0) {
             ASSERT_TRUE(other.PressStart());
+        } else {
+            ASSERT_TRUE(hook.WaitForTexts(5));
         }
         EXPECT_FALSE(ShiftEscapeIsFree());
         EXPECT_NE(GlobalFindAtomA("Varrel"), 0);
-        if (running) {
-            ASSERT_TRUE(hook.WaitForTexts(5));
+        if (end < 2) {
+            PostMessageW(other.Main(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        } else {
+            PostCommand(other.Main(), IDC_TAB_CLOSE);
         }
-        PostMessageW(other.Main(), WM_SYSCOMMAND, SC_CLOSE, 0);
-        ASSERT_TRUE(other.WaitForExit());
+        ASSERT_TRUE(WaitFor(
+            [&] { return other.StartCaption() == START || !IsWindowVisible(other.Main()); }));
         ExpectQuietAfter(testing::Now());
-        EXPECT_TRUE(ShiftEscapeIsFree()) << running;
-        EXPECT_EQ(GlobalFindAtomA("Varrel"), 0) << running;
+        ASSERT_TRUE(other.WaitForExit());
+        EXPECT_TRUE(ShiftEscapeIsFree()) << end;
+        EXPECT_EQ(GlobalFindAtomA("Varrel"), 0) << end;
+    }
+}
+
+// x 30 and y 40 with filler bytes (8-bit ones among them) in the x field: only an entry read
+// whole has its y, so the run clicks at (30,40) only then. Compared whole, never printed.
+TEST_F(RunTest, LongEntriesAreSelectedViewedEditedRunAndSavedWhole) {
+    for (std::size_t size : {600u, 64u << 10, 1u << 20}) {
+        std::string entry = "30";
+        while (entry.size() < size) entry += "x\xe9\x81\x8d";
+        entry += ",40";
+        VarrelProcess app(Config(entry + " 60,40"));
+        ASSERT_TRUE(Launch(app));
+        ASSERT_TRUE(app.Entries() == (Texts{entry, "60,40"})) << size;
+        ASSERT_TRUE(app.Select(0));
+        EXPECT_TRUE(app.Position() == entry);
+        ASSERT_TRUE(Command(app.Motion(), IDC_VIEW));
+        HWND dialog = app.OpenActionDialog(0);
+        SendServed(GetDlgItem(dialog, IDC_ACT_CLICK), BM_CLICK);
+        SendServed(GetDlgItem(dialog, IDOK), BM_CLICK);
+        ASSERT_TRUE(WaitFor([&] { return app.Entries().at(0) == entry + ",C"; }));
+        ASSERT_TRUE(app.PressStart());
+        ASSERT_TRUE(WaitFor([&] {
+            const Texts seen = EventTexts(hook.Injected());
+            return std::find(seen.begin(), seen.end(), "D30,40") != seen.end();
+        }));
+        ASSERT_TRUE(app.PressStart());
+        PostCommand(app.Main(), IDC_TAB_CLOSE);
+        ASSERT_TRUE(app.WaitForExit());
+        EXPECT_TRUE(app.Config() == Config(entry + ",C 60,40")) << size;
     }
 }
 

@@ -110,15 +110,22 @@ TEST(Settings, SavedWhenTheMotionPageIsHiddenNotByTheCloseBoxAndEnterAndEscEndNo
     EXPECT_EQ(app.Config(), ConfigWith("7,8", "1"));
 }
 
+// The list scrolls sideways once its entries fill both columns: with the eleventh, not the tenth.
 TEST(MotionPage, AddSelectAndRemove) {
     VarrelProcess app(ConfigWith("1,1"));
     ASSERT_TRUE(app.Start());
-    // Position text -> what Add appends: nothing for an empty field, at most 14 characters.
+    // Position text -> what Add appends: nothing for an empty field, never white space (the entry
+    // reads as the text does; an action after a blank is none), at most 14 characters.
     const std::pair<std::string, Texts> adds[] = {{"640,480", {"640,480"}},
                                                   {"", {}},
                                                   {"abc", {"abc"}},
                                                   {"-1234,1234", {"-1234,1234"}},
-                                                  {"-12345,-12345,C", {"-12345,-12345,"}}};
+                                                  {"-12345,-12345,C", {"-12345,-12345,"}},
+                                                  {" 12 , 34 ", {"12,34"}},
+                                                  {"10 20", {"10"}},
+                                                  {"  64 ,  48 , C", {"64,48"}},
+                                                  {"  640 ,  480 ,C", {"640,480,C"}},
+                                                  {"5,5", {"5,5"}}};
     Texts expected = {"1,1"};
     for (const auto& [typed, appended] : adds) {
         ASSERT_TRUE(app.Add(typed));
@@ -126,12 +133,15 @@ TEST(MotionPage, AddSelectAndRemove) {
         EXPECT_EQ(app.Entries(), expected) << typed;
         EXPECT_EQ(app.Position(), typed) << "Add leaves the field as it was";
     }
+    HWND list = app.Control(IDC_POINTS);
+    EXPECT_FALSE(GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL) << "ten entries fit";
     ASSERT_TRUE(Command(app.Motion(), IDC_ADD, STN_DBLCLK));  // both clicks of a double-click add
+    EXPECT_TRUE(GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL) << "the eleventh needs a scroll bar";
     ASSERT_TRUE(app.Select(2));
     EXPECT_EQ(app.Position(), "abc");
     ASSERT_TRUE(Command(app.Motion(), IDC_REMOVE));
     expected.erase(expected.begin() + 2);
-    expected.push_back("-12345,-12345,");
+    expected.push_back("5,5");
     EXPECT_EQ(app.Entries(), expected);
     EXPECT_EQ(app.Position(), "abc") << "Remove leaves the field as it was";
     ASSERT_TRUE(Command(app.Motion(), IDC_REMOVE));  // nothing selected now: nothing goes
@@ -208,7 +218,9 @@ TEST(ActionDialog, SetsOrClearsTheClickOfTheEntryInPlace) {
     EXPECT_EQ(app.Entries(), (Texts{"10,20,C", "30,40"}));
 }
 
-TEST(Settings, AFileThatCannotBeWrittenIsLeftIntactAndThePageGoesOn) {
+// About's save fails silently (the list is still in the window); Close's asks whether to close
+// without saving, naming the file and the reason, and No keeps the program and the list.
+TEST(Settings, AFileThatCannotBeWrittenIsLeftIntactAndCloseAsks) {
     const std::string config = ConfigWith("1,1 2,2,C");
     VarrelProcess app(config);
     // Wine maps the read-only attribute to Unix write bits, which do not stop a superuser, so the
@@ -221,8 +233,18 @@ TEST(Settings, AFileThatCannotBeWrittenIsLeftIntactAndThePageGoesOn) {
     ASSERT_TRUE(app.Add("3,3"));
     ASSERT_TRUE(Command(app.Main(), IDC_TAB_ABOUT));
     ASSERT_TRUE(Command(app.Main(), IDC_TAB_MOTION));
-    ASSERT_TRUE(app.Add("4,4"));
-    EXPECT_EQ(app.Entries(), (Texts{"1,1", "2,2,C", "3,3", "4,4"}));
+    PostCommand(app.Main(), IDC_TAB_CLOSE);
+    HWND question = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (question = GetLastActivePopup(app.Main())) != app.Main(); }));
+    std::string texts;
+    for (HWND c = GetWindow(question, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        texts += TextOf(c);
+    EXPECT_NE(texts.find(app.ConfigPath().string()), std::string::npos) << texts;
+    PostMessageW(question, WM_COMMAND, IDNO, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(question); }));
+    ASSERT_TRUE(Sync(app.Main()));
+    EXPECT_TRUE(app.Running() && IsWindowVisible(app.Main()));
+    EXPECT_EQ(app.Entries(), (Texts{"1,1", "2,2,C", "3,3"}));
     EXPECT_EQ(app.Config(), config);
     EXPECT_EQ(
         std::distance(std::filesystem::directory_iterator(app.ConfigPath().parent_path()), {}), 2)

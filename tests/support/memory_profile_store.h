@@ -29,10 +29,11 @@ class MemoryProfileStore : public ProfileStore {
         if (it == values_.end()) return std::nullopt;
         return it->second;
     }
-    void Write(const std::string& section, const std::string& key,
+    bool Write(const std::string& section, const std::string& key,
                const std::string& value) override {
         values_[{section, key}] = value;
         writes_.push_back({section, key, value});
+        return true;
     }
 
     // Sets a value as a file edited by hand would hold it; not recorded as a write.
