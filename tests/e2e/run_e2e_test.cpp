@@ -55,51 +55,44 @@ class RunTest : public ::testing::Test {
     VarrelProcess app{Config("100,100 110,100,C")};
 };
 
-TEST_F(RunTest, TheButtonStartsExactLapsAndStopsThemAtOnce) {
+// Exact laps until the button or Shift+Esc stops them, at once. Shift+Esc does nothing while idle
+// (before the first start and after a run), plain Esc never stops. With "Hide after start" the
+// window is minimized at Start and stays so after the stop.
+TEST_F(RunTest, StartAndStopByTheButtonAndByShiftEscape) {
     ASSERT_TRUE(Launch(app));
-    for (int run = 0; run < 2; ++run) {
-        hook.Clear();
-        ASSERT_TRUE(app.PressStart());
-        EXPECT_EQ(app.StartCaption(), STOP);
-        ASSERT_TRUE(hook.WaitForTexts(2 * ClickLap().size() + 1));
-        ASSERT_TRUE(app.PressStart());
-        ExpectQuietAfter(testing::Now());
-        EXPECT_EQ(app.StartCaption(), START);
-        EXPECT_TRUE(IsLaps(EventTexts(hook.Injected()), ClickLap(), 2));
-    }
-    EXPECT_FALSE(IsIconic(app.Main())) << "\"Hide after start\" is not checked";
-}
-
-// Shift+Esc stops a run, and nothing else: not while idle, plain Esc never. With "Hide after
-// start" the window is minimized at Start and stays so after the stop.
-TEST_F(RunTest, ShiftEscapeStopsARunAndNothingElse) {
-    ASSERT_TRUE(Launch(app));
-    for (bool hide : {false, true}) {
+    for (int run = 0; run < 3; ++run) {  // stopped by the button, by Shift+Esc, hidden too
         PressShiftEscape();
         Sleep(QUIET_MS);
         ASSERT_EQ(app.StartCaption(), START);
-        if (hide) {
+        if (run == 2) {
             ASSERT_TRUE(SendServed(app.Control(IDC_HIDE_AFTER_START), BM_CLICK));
         }
         hook.Clear();
         ASSERT_TRUE(app.PressStart());
-        ASSERT_TRUE(hook.WaitForTexts(ClickLap().size() + 1));
-        PressKeys({VK_ESCAPE});
-        Sleep(QUIET_MS);
         EXPECT_EQ(app.StartCaption(), STOP);
-        PressShiftEscape();
-        ASSERT_TRUE(app.WaitForStartCaption(START));
+        ASSERT_TRUE(hook.WaitForTexts(2 * ClickLap().size() + 1));
+        if (run == 0) {
+            ASSERT_TRUE(app.PressStart());
+        } else {
+            PressKeys({VK_ESCAPE});
+            Sleep(QUIET_MS);
+            EXPECT_EQ(app.StartCaption(), STOP);
+            PressShiftEscape();
+            ASSERT_TRUE(app.WaitForStartCaption(START));
+        }
         ExpectQuietAfter(testing::Now());
-        EXPECT_TRUE(IsLaps(EventTexts(hook.Injected()), ClickLap(), 1));
+        EXPECT_EQ(app.StartCaption(), START);
+        EXPECT_TRUE(IsLaps(EventTexts(hook.Injected()), ClickLap(), 2)) << run;
         ASSERT_TRUE(app.Settle());
-        EXPECT_EQ(IsIconic(app.Main()) != FALSE, hide);
+        EXPECT_EQ(IsIconic(app.Main()) != FALSE, run == 2);
     }
 }
 
+// Start still runs and the button stops it; Shift+Esc reaches the program that holds it. Once it
+// is free, the next Start takes it. When the program ends, it gives the hotkey and its atom back.
 TEST_F(RunTest, ShiftEscapeHeldByAnotherProgram) {
     ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_SHIFT, VK_ESCAPE));
     ASSERT_TRUE(Launch(app));
-    // Start still runs and the button stops it; Shift+Esc reaches the program that holds it.
     ASSERT_TRUE(app.PressStart());
     ASSERT_TRUE(hook.WaitForTexts(5));
     PressShiftEscape();
@@ -109,40 +102,36 @@ TEST_F(RunTest, ShiftEscapeHeldByAnotherProgram) {
     EXPECT_EQ(app.StartCaption(), STOP);
     ASSERT_TRUE(app.PressStart());
     EXPECT_EQ(app.StartCaption(), START);
-    // Once it is free, the next Start takes it.
     UnregisterHotKey(nullptr, 1);
     ASSERT_TRUE(app.PressStart());
     EXPECT_FALSE(ShiftEscapeIsFree());
     PressShiftEscape();
     EXPECT_TRUE(app.WaitForStartCaption(START));
+    PostMessageW(app.Main(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(app.WaitForExit());
+    EXPECT_TRUE(ShiftEscapeIsFree());
+    EXPECT_EQ(GlobalFindAtomA("Varrel"), 0);
 }
 
-// The hotkey is in force from the first start on; the program gives it and its atom back when it
-// ends, idle or running. A run ends before the program shows it is closing (the caption back to
-// "&Start", or the window gone): nothing comes after that but the release of a press already made.
-TEST_F(RunTest, EndingTheProgramEndsTheRunFirstAndGivesTheHotkeyBack) {
-    ASSERT_TRUE(ShiftEscapeIsFree());
-    for (int end : {0, 1, 2}) {  // the close box after a run, during one, the Close tab during one
+// Ending the program during a run ends the run before the program shows it is closing (the
+// caption back to "&Start", or the window gone): nothing comes after that but the release of a
+// press already made. The hotkey and its atom go with the program.
+TEST_F(RunTest, EndingTheProgramEndsTheRunFirst) {
+    for (bool byTab : {false, true}) {
         VarrelProcess other(Config("100,100,C 110,100"));
         ASSERT_TRUE(Launch(other) && other.PressStart());
-        if (end == 0) {
-            ASSERT_TRUE(other.PressStart());
-        } else {
-            ASSERT_TRUE(hook.WaitForTexts(5));
-        }
-        EXPECT_FALSE(ShiftEscapeIsFree());
-        EXPECT_NE(GlobalFindAtomA("Varrel"), 0);
-        if (end < 2) {
-            PostMessageW(other.Main(), WM_SYSCOMMAND, SC_CLOSE, 0);
-        } else {
+        ASSERT_TRUE(hook.WaitForTexts(5));
+        if (byTab) {
             PostCommand(other.Main(), IDC_TAB_CLOSE);
+        } else {
+            PostMessageW(other.Main(), WM_SYSCOMMAND, SC_CLOSE, 0);
         }
         ASSERT_TRUE(WaitFor(
             [&] { return other.StartCaption() == START || !IsWindowVisible(other.Main()); }));
         ExpectQuietAfter(testing::Now());
         ASSERT_TRUE(other.WaitForExit());
-        EXPECT_TRUE(ShiftEscapeIsFree()) << end;
-        EXPECT_EQ(GlobalFindAtomA("Varrel"), 0) << end;
+        EXPECT_TRUE(ShiftEscapeIsFree()) << byTab;
+        EXPECT_EQ(GlobalFindAtomA("Varrel"), 0) << byTab;
     }
 }
 
