@@ -13,8 +13,8 @@
 #include "motion/motion_worker_win.h"
 #include "motion/pointer_ops_win.h"
 #include "motion/segment_walk.h"
-#include "path/vector_point_list.h"
 #include "tests/support/mouse_hook_recorder_win.h"
+#include "tests/support/vector_point_list.h"
 
 namespace varrel {
 namespace {

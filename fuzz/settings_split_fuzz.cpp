@@ -6,9 +6,9 @@
 
 #include "fuzz/fuzz_check.h"
 #include "fuzz/reference.h"
-#include "path/vector_point_list.h"
 #include "settings/config_file.h"
 #include "tests/support/memory_profile_store.h"
+#include "tests/support/vector_point_list.h"
 
 namespace {
 

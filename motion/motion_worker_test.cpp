@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "motion/segment_walk.h"
-#include "path/vector_point_list.h"
 #include "tests/support/recording_pointer_ops.h"
+#include "tests/support/vector_point_list.h"
 
 namespace varrel {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "path/vector_point_list.h"
 #include "tests/support/mouse_hook_recorder_win.h"
+#include "tests/support/vector_point_list.h"
 #include "ui/list_box_point_list_win.h"
 
 namespace varrel {

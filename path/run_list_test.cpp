@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "path/vector_point_list.h"
+#include "tests/support/vector_point_list.h"
 
 namespace varrel {
 namespace {

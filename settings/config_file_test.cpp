@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "path/point_entry.h"
-#include "path/vector_point_list.h"
 #include "tests/support/long_text_match.h"
 #include "tests/support/memory_profile_store.h"
+#include "tests/support/vector_point_list.h"
 
 namespace varrel {
 namespace {

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "path/point_entry.h"
-#include "path/vector_point_list.h"
 #include "tests/support/long_text_match.h"
+#include "tests/support/vector_point_list.h"
 
 namespace varrel {
 namespace {
