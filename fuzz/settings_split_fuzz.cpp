@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/fuzz_check.h"
 #include "fuzz/reference.h"
 #include "settings/config_file.h"
 #include "tests/support/memory_profile_store.h"
