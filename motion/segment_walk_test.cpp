@@ -15,24 +15,25 @@ using testing::RecordingPointerOps;
 
 TEST(SegmentWalk, StepsAlongTheMajorAxisToJustShortOfTheEndAfterAClickForCOnly) {
     // Start, end, the actions walked in turn (one trace for all), pauses before the run ends
-    // (-1: it does not), the trace.
+    // (99: it does not), the trace.
     const std::tuple<ScreenPoint, ScreenPoint, const char*, long, const char*> cases[] = {
-        {{0, 0}, {4, 2}, " ", -1, "M0,0 S20 M1,0.5 S20 M2,1 S20 M3,1.5 S20 "},
-        {{4, 2}, {0, 0}, " ", -1, "M4,2 S20 M3,1.5 S20 M2,1 S20 M1,0.5 S20 "},
-        {{5, 0}, {6, 4}, " ", -1, "M5,0 S20 M5.25,1 S20 M5.5,2 S20 M5.75,3 S20 "},
-        {{0, 0}, {-3, 3}, " ", -1, "M0,0 S20 M-1,1 S20 M-2,2 S20 "},  // a tie goes along x
-        {{3, 3}, {3, 3}, "C", -1, "P3,3 S10 R3,3 "},
-        {{3, 3}, {3, 3}, "DUBc x", -1, ""},
-        {{0, 0}, {2, 0}, "C", -1, "P0,0 S10 R0,0 M0,0 S20 M1,0 S20 "},  // no pause after release
-        {{0, 0}, {2, 0}, "DUBc x", -1, "M0,0 S20 M1,0 S20 "},
+        {{0, 0}, {4, 2}, " ", 99, "M0,0 S20 M1,0.5 S20 M2,1 S20 M3,1.5 S20 "},
+        {{4, 2}, {0, 0}, " ", 99, "M4,2 S20 M3,1.5 S20 M2,1 S20 M1,0.5 S20 "},
+        {{5, 0}, {6, 4}, " ", 99, "M5,0 S20 M5.25,1 S20 M5.5,2 S20 M5.75,3 S20 "},
+        {{0, 0}, {-3, 3}, " ", 99, "M0,0 S20 M-1,1 S20 M-2,2 S20 "},  // a tie goes along x
+        {{3, 3}, {3, 3}, "C", 99, "P3,3 S10 R3,3 "},
+        {{3, 3}, {3, 3}, "DUBc x", 99, ""},
+        {{0, 0}, {2, 0}, "C", 99, "P0,0 S10 R0,0 M0,0 S20 M1,0 S20 "},  // no pause after release
+        {{0, 0}, {2, 0}, "DUBc x", 99, "M0,0 S20 M1,0 S20 "},
         {{0, 0}, {100, 0}, " ", 2, "M0,0 S20 M1,0 S20 M2,0 S20 "},
         {{5, 6}, {100, 0}, "C", 0, "P5,6 S10 R5,6 "},  // the button never stays down
+        {{2147483645, 0}, {2147483647, 1}, " ", 99, "M2147483645,0 S20 M2147483646,0.5 S20 "},
     };
     for (const auto& [start, end, actions, endAfter, trace] : cases) {
         for (const char* a = actions; *a; ++a) {
             SCOPED_TRACE(std::string(trace) + "with action " + *a);
             RecordingPointerOps ops(endAfter);
-            EXPECT_EQ(WalkSegment(start, end, *a, ops), endAfter < 0);
+            EXPECT_EQ(WalkSegment(start, end, *a, ops), endAfter == 99);
             EXPECT_EQ(ops.trace.str(), trace);
         }
     }

@@ -13,9 +13,8 @@ struct MemoryProfileStore : ProfileStore {
         const auto it = values.find("[" + section + "]" + key);
         return it == values.end() ? std::nullopt : std::optional(it->second);
     }
-    void Write(Text section, Text key, Text value) override {
-        values["[" + section + "]" + key] = value;
-        writes += "[" + section + "]" + key + "=" + value + "\n";
+    void Write(Text s, Text k, Text v) override {
+        writes += "[" + s + "]" + k + "=" + (values["[" + s + "]" + k] = v) + "\n";
     }
 
     std::map<std::string, std::string> values;  // by "[section]key"

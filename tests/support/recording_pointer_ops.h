@@ -2,25 +2,26 @@
 #pragma once
 
 #include <sstream>
+#include <stdexcept>
 
 #include "motion/pointer_ops.h"
 
 namespace varrel::testing {
 
-// "|" begins a segment. The pauses after the first endAfter report that the run has ended.
+// Pause endAfter + 1 (by default, beyond any test) reports the end of the run; one more throws.
 struct RecordingPointerOps : PointerOps {
-    explicit RecordingPointerOps(long endAfter = -1) : end(endAfter) { trace.precision(17); }
+    explicit RecordingPointerOps(long endAfter = 1 << 20) : left(endAfter) { trace.precision(17); }
     void BeginSegment() override { trace << "| "; }
     void MoveTo(double x, double y) override { trace << 'M' << x << ',' << y << ' '; }
     void PressLeft(int32_t x, int32_t y) override { trace << 'P' << x << ',' << y << ' '; }
     void ReleaseLeft(int32_t x, int32_t y) override { trace << 'R' << x << ',' << y << ' '; }
     bool Sleep(int ms) override {
         trace << 'S' << ms << ' ';
-        return end < 0 || ++pauses <= end;
+        return left-- > 0 || (left < -1 ? throw std::logic_error("a pause after the end") : false);
     }
 
     std::ostringstream trace;
-    long end, pauses = 0;
+    long left;
 };
 
 }  // namespace varrel::testing
