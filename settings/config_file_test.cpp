@@ -42,7 +42,7 @@ TEST(ConfigFile, LoadsTheTokensBetweenSpacesAndHideLikeAtoiThenSavesPointThenHid
             {"1,1 2,2", "1", {"1,1", "2,2"}, true, 1},
         };
     for (const auto& [point, hide, entries, set, gap] : cases) {
-        SCOPED_TRACE(hide.value_or("(no Hide)"));
+        SCOPED_TRACE(hide.value_or("(no Hide)") + ", gap " + std::to_string(gap));
         testing::MemoryProfileStore store;
         if (point) store.values["[Main]Point"] = *point;
         if (hide) store.values["[Main]Hide"] = *hide;
