@@ -1,14 +1,22 @@
-// Readings of entries and settings values through the C library's own strtok and strtol, to check
-// the program's readers against.
+// The C library's own readings (strtok, strtol) to check the program's readers against, and
+// FUZZ_CHECK, which stops the fuzzer with a message when a checked property fails.
 #pragma once
 
-#include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
+
+#define FUZZ_CHECK(condition)                                                                  \
+    do {                                                                                       \
+        if (!(condition)) {                                                                    \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
+            std::abort();                                                                      \
+        }                                                                                      \
+    } while (false)
 
 namespace varrel::fuzz {
 
@@ -25,7 +33,6 @@ inline std::vector<std::string> StrtokTokens(const std::string& text, const char
 
 // atoi's reading, saturated to 32 bits: strtol saturates to long, then clamp.
 inline int32_t SaturatedAtoi(const std::string& text) {
-    errno = 0;
     const long value = std::strtol(text.c_str(), nullptr, 10);
     if (value < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
     if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();

@@ -4,175 +4,64 @@
 #include <gtest/gtest.h>
 
 #include <new>
-#include <sstream>
-#include <string>
-#include <vector>
 
-#include "motion/segment_walk.h"
-#include "path/vector_point_list.h"
 #include "tests/support/recording_pointer_ops.h"
+#include "tests/support/vector_point_list.h"
 
 namespace varrel {
 namespace {
 
-using testing::PointerCall;
-using testing::RecordingPointerOps;
-
-// The stop is asked for when Wait is called (standing for the stop arriving later), or up front.
-class FakeStop : public StopRequest {
-  public:
-    bool Requested() const override { return requested; }
-    void Wait() override {
-        ++waits;
-        requested = true;
+// Looked at before each entry of the build and once after it: from look k on the stop has come
+// (trouble k), or at look k memory runs out (trouble -k). Wait stands for a stop that comes later.
+struct FakeStop : StopRequest {
+    explicit FakeStop(int trouble) : trouble(trouble) {}
+    bool Requested() const override {
+        if (++looks == -trouble) throw std::bad_alloc();
+        return trouble > 0 && looks >= trouble;
     }
-    bool requested = false;
-    int waits = 0;
+    void Wait() override { ++waits; }
+    int trouble, waits = 0;
+    mutable int looks = 0;
 };
 
-// The calls as text, one token each: "|" segment, "P x,y", "R x,y", "M x,y", "S ms".
-std::string Trace(const std::vector<PointerCall>& calls) {
-    std::ostringstream out;
-    for (const PointerCall& c : calls) {
-        switch (c.kind) {
-            case PointerCall::Segment:
-                out << "| ";
-                break;
-            case PointerCall::Press:
-                out << "P" << c.x << "," << c.y << " ";
-                break;
-            case PointerCall::Release:
-                out << "R" << c.x << "," << c.y << " ";
-                break;
-            case PointerCall::Move:
-                out << "M" << c.x << "," << c.y << " ";
-                break;
-            case PointerCall::Sleep:
-                out << "S" << c.ms << " ";
-                break;
-        }
+// Cuts the run list to two entries as each segment begins (trouble 99): the count is read again.
+// A run of segments that never ends, as a lap that pauses nowhere would be, fails the test.
+struct WorkerOps : testing::RecordingPointerOps {
+    WorkerOps(long endAfter, RunList* cut) : RecordingPointerOps(endAfter), cut(cut) {}
+    void BeginSegment() override {
+        if (cut) cut->count = 2;
+        if (++segments > 1000) throw std::logic_error("a run that never pauses");
+        RecordingPointerOps::BeginSegment();
     }
-    return out.str();
-}
-
-struct Outcome {
-    std::string trace;
-    RunList run;
-    int waits = 0;
+    RunList* cut;
+    int segments = 0;
 };
 
-Outcome RunOn(const PointList& list, long pausesBeforeEnd) {
-    RecordingPointerOps ops(pausesBeforeEnd);
-    FakeStop stop;
-    Outcome out;
-    RunMotion(list, out.run, ops, stop);
-    out.trace = Trace(ops.calls);
-    out.waits = stop.waits;
-    return out;
-}
-
-TEST(MotionWorker, TwoEntriesWithAClickGoBackAndForth) {
-    // A lap: the click at A (one pause), three moves to B, three moves back. Two laps make 14
-    // pauses; the 15th, the hold of the third click, reports the end and the release still comes.
-    VectorPointList list({"10,10,C", "13,10"});
-    const std::string lap =
-        "| P10,10 S10 R10,10 M10,10 S20 M11,10 S20 M12,10 S20 "
-        "| M13,10 S20 M12,10 S20 M11,10 S20 ";
-    const Outcome out = RunOn(list, 14);
-    EXPECT_EQ(out.trace, lap + lap + "| P10,10 S10 R10,10 ");
-    EXPECT_EQ(out.waits, 0);
-    EXPECT_EQ(out.run.count, 2);
-}
-
-TEST(MotionWorker, EndDuringAStepPauseSendsNothingMore) {
-    VectorPointList list({"0,0", "0,3", "2,3"});
-    EXPECT_EQ(RunOn(list, 4).trace, "| M0,0 S20 M0,1 S20 M0,2 S20 | M0,3 S20 M1,3 S20 ");
-}
-
-TEST(MotionWorker, OneEntryWithAClickClicksWithoutMoving) {
-    VectorPointList list({"7,8,C"});
-    EXPECT_EQ(RunOn(list, 2).trace, "| P7,8 S10 R7,8 | P7,8 S10 R7,8 | P7,8 S10 R7,8 ");
-}
-
-TEST(MotionWorker, ZeroLengthSegmentsInAPathAreSkippedWithoutPause) {
-    VectorPointList list({"5,5", "5,5", "6,5"});
-    EXPECT_EQ(RunOn(list, 2).trace, "| | M5,5 S20 | M6,5 S20 | | M5,5 S20 ");
-}
-
-// A list that reports an error, or whose reading runs out of memory, or that asks for the stop
-// while it is being read.
-class ProblemList : public VectorPointList {
-  public:
-    using VectorPointList::VectorPointList;
-    std::optional<int> Count() const override {
-        if (failCount) return std::nullopt;
-        return VectorPointList::Count();
+TEST(MotionWorker, WalksTheClosedPathLapAfterLapOrWaitsForTheStop) {
+    // A lap: the click at A, 2 moves to B, 2 back; the end comes in the third click's hold.
+    const std::string lap = "| P1,1 S10 R1,1 M1,1 S20 M2,1 S20 | M3,1 S20 M2,1 S20 ";
+    const std::tuple<std::vector<std::string>, int, long, int32_t, std::string> cases[] = {
+        {{"1,1,C", "3,1"}, 0, 10, 2, lap + lap + "| P1,1 S10 R1,1 "},
+        {{"0,0", "0,3", "2,3"}, 0, 4, 3, "| M0,0 S20 M0,1 S20 M0,2 S20 | M0,3 S20 M1,3 S20 "},
+        {{"7,8,C"}, 0, 2, 1, "| P7,8 S10 R7,8 | P7,8 S10 R7,8 | P7,8 S10 R7,8 "},
+        {{"5,5", "5,5", "6,5"}, 0, 2, 3, "| | M5,5 S20 | M6,5 S20 | | M5,5 S20 "},
+        {{"0,0", "1,0", "9,9"}, 99, 2, 2, "| M0,0 S20 | M1,0 S20 | M0,0 S20 "},
+        {{}, 0, 0, 0, ""},  // nothing to send, or nothing built: no event, and a wait for the stop
+        {{"40,40"}, 0, 0, 1, ""},
+        {{"1,1", "1,1,D", "1,1,U", "1,1,B"}, 0, 0, 4, ""},
+        {{"1,1", "9,9", "4,4"}, -2, 0, 0, ""},
+        {{"1,1", "9,9", "4,4"}, 2, 0, 1, ""},  // the stop ends the build and the run: no wait
+    };
+    for (const auto& [entries, trouble, endAfter, count, trace] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(std::tie(entries, trouble)));
+        RunList run;
+        FakeStop stop(trouble);
+        WorkerOps ops(endAfter, trouble == 99 ? &run : nullptr);
+        RunMotion(VectorPointList(entries), run, ops, stop);
+        EXPECT_EQ(ops.trace.str(), trace);
+        EXPECT_EQ(std::make_pair(run.count, stop.waits),
+                  std::make_pair(count, int(trace.empty() && trouble <= 0)));
     }
-    std::optional<std::string> TextAt(int index) const override {
-        if (index == throwAt) throw std::bad_alloc();
-        if (index == stopAt && stop) stop->requested = true;
-        return VectorPointList::TextAt(index);
-    }
-    bool failCount = false;
-    int throwAt = -1;
-    int stopAt = -1;
-    FakeStop* stop = nullptr;
-};
-
-TEST(MotionWorker, RunsThatWouldSendNothingWaitForTheStop) {
-    const std::vector<std::vector<std::string>> idle = {
-        {}, {"40,40"}, {"40,40,D"}, {"1,1", "1,1,U", "1,1,B"}};
-    for (const auto& entries : idle) {
-        const Outcome out = RunOn(VectorPointList(entries), -1);
-        EXPECT_EQ(out.trace, "") << entries.size();
-        EXPECT_EQ(out.waits, 1) << entries.size();
-    }
-
-    ProblemList broken({"1,1", "9,9"});
-    broken.failCount = true;
-    Outcome out = RunOn(broken, -1);
-    EXPECT_EQ(out.trace, "");
-    EXPECT_EQ(out.waits, 1);
-    EXPECT_EQ(out.run.count, 0);
-
-    ProblemList starved({"1,1", "9,9", "4,4", "5,5"});
-    starved.throwAt = 2;
-    out = RunOn(starved, -1);
-    EXPECT_EQ(out.trace, "");
-    EXPECT_EQ(out.waits, 1);
-    EXPECT_EQ(out.run.count, 0);
-    EXPECT_TRUE(out.run.points.empty());
-}
-
-TEST(MotionWorker, StopDuringTheBuildEndsBeforeAnyEvent) {
-    std::vector<std::string> entries;
-    for (int i = 0; i < 100; ++i) entries.push_back(std::to_string(i) + ",3");
-    ProblemList list(entries);
-    FakeStop stop;
-    list.stop = &stop;
-    list.stopAt = 40;
-    RecordingPointerOps ops;
-    RunList run;
-    RunMotion(list, run, ops, stop);
-    EXPECT_TRUE(ops.calls.empty());
-    EXPECT_EQ(stop.waits, 0);
-    // The entries read so far are kept, for the caller to release.
-    ASSERT_EQ(run.count, 41);
-    EXPECT_EQ(run.points[40], (ScreenPoint{40, 3}));
-}
-
-TEST(MotionWorker, LapIsIdleOnlyWithoutMovesAndClicks) {
-    RunList run;
-    EXPECT_TRUE(LapIsIdle(run));
-    run.points = {{1, 1}, {1, 1}};
-    run.actions = {' ', 'D'};
-    run.count = 2;
-    EXPECT_TRUE(LapIsIdle(run));
-    run.actions[1] = 'C';
-    EXPECT_FALSE(LapIsIdle(run));
-    run.actions[1] = ' ';
-    run.points[1] = {1, 2};
-    EXPECT_FALSE(LapIsIdle(run));
 }
 
 }  // namespace

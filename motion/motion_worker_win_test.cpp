@@ -43,7 +43,7 @@ class MotionWorkerTest : public ::testing::Test {
 };
 
 TEST_F(MotionWorkerTest, ExactLapsUntilEndThenNothingAndTheWorkerStartsAgain) {
-    testing::VectorPointList list({"100,100,C", "103,100"});
+    VectorPointList list({"100,100,C", "103,100"});
     const Texts lap = {"D100,100", "U100,100", "M100,100", "M101,100",
                        "M102,100", "M103,100", "M102,100", "M101,100"};
     {
@@ -65,7 +65,7 @@ TEST_F(MotionWorkerTest, ExactLapsUntilEndThenNothingAndTheWorkerStartsAgain) {
 }
 
 TEST_F(MotionWorkerTest, EndBetweenAPressAndItsReleaseStillReleases) {
-    testing::VectorPointList list({"260,240,C"});
+    VectorPointList list({"260,240,C"});
     MotionWorker worker;
     ASSERT_TRUE(worker.Start(list, run));
     // The worker spends most of its time holding the button: end it right after a press.
@@ -86,7 +86,7 @@ TEST_F(MotionWorkerTest, IdleAndRunningRunsLeaveTheProcessorAlone) {
     for (const Texts& entries : lists) {
         SCOPED_TRACE(entries.size() == 2 ? entries[1] : std::to_string(entries.size()));
         hook.Clear();
-        testing::VectorPointList list(entries);
+        VectorPointList list(entries);
         MotionWorker worker;
         ASSERT_TRUE(worker.Start(list, run));
         const double before = ProcessCpuSeconds();

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <cstdlib>
 #include <random>
 
 #include "tests/support/recording_pointer_ops.h"
@@ -11,162 +11,61 @@
 namespace varrel {
 namespace {
 
-using testing::PointerCall;
 using testing::RecordingPointerOps;
 
-std::vector<PointerCall> Walk(ScreenPoint s, ScreenPoint e, char action = ' ') {
-    RecordingPointerOps ops;
-    EXPECT_TRUE(WalkSegment(s, e, action, ops));
-    return ops.calls;
-}
-
-// Every move is followed by one pause of STEP_DELAY_MS; returns the moves.
-std::vector<PointerCall> MovesWithPauses(const std::vector<PointerCall>& calls) {
-    std::vector<PointerCall> moves;
-    for (std::size_t i = 0; i < calls.size(); ++i) {
-        if (calls[i].kind != PointerCall::Move) continue;
-        EXPECT_LT(i + 1, calls.size());
-        if (i + 1 < calls.size()) {
-            EXPECT_EQ(calls[i + 1].kind, PointerCall::Sleep);
-            EXPECT_EQ(calls[i + 1].ms, STEP_DELAY_MS);
+TEST(SegmentWalk, StepsAlongTheMajorAxisToJustShortOfTheEndAfterAClickForCOnly) {
+    // Start, end, the actions walked in turn (one trace for all), pauses before the run ends
+    // (99: it does not), the trace.
+    const std::tuple<ScreenPoint, ScreenPoint, const char*, long, const char*> cases[] = {
+        {{0, 0}, {4, 2}, " ", 99, "M0,0 S20 M1,0.5 S20 M2,1 S20 M3,1.5 S20 "},
+        {{4, 2}, {0, 0}, " ", 99, "M4,2 S20 M3,1.5 S20 M2,1 S20 M1,0.5 S20 "},
+        {{5, 0}, {6, 4}, " ", 99, "M5,0 S20 M5.25,1 S20 M5.5,2 S20 M5.75,3 S20 "},
+        {{0, 0}, {-3, 3}, " ", 99, "M0,0 S20 M-1,1 S20 M-2,2 S20 "},  // a tie goes along x
+        {{3, 3}, {3, 3}, "C", 99, "P3,3 S10 R3,3 "},
+        {{3, 3}, {3, 3}, "DUBc x", 99, ""},
+        {{0, 0}, {2, 0}, "C", 99, "P0,0 S10 R0,0 M0,0 S20 M1,0 S20 "},  // no pause after release
+        {{0, 0}, {2, 0}, "DUBc x", 99, "M0,0 S20 M1,0 S20 "},
+        {{0, 0}, {100, 0}, " ", 2, "M0,0 S20 M1,0 S20 M2,0 S20 "},
+        {{5, 6}, {100, 0}, "C", 0, "P5,6 S10 R5,6 "},  // the button never stays down
+        {{2147483645, 0}, {2147483647, 1}, " ", 99, "M2147483645,0 S20 M2147483646,0.5 S20 "},
+    };
+    for (const auto& [start, end, actions, endAfter, trace] : cases) {
+        for (const char* a = actions; *a; ++a) {
+            SCOPED_TRACE(std::string(trace) + "with action " + *a);
+            RecordingPointerOps ops(endAfter);
+            EXPECT_EQ(WalkSegment(start, end, *a, ops), endAfter == 99);
+            EXPECT_EQ(ops.trace.str(), trace);
         }
-        moves.push_back(calls[i]);
-    }
-    EXPECT_EQ(calls.size(), 2 * moves.size());
-    return moves;
-}
-
-TEST(SegmentWalk, XMajorForwardAndBack) {
-    auto moves = MovesWithPauses(Walk({0, 0}, {10, 3}));
-    ASSERT_EQ(moves.size(), 10u);
-    for (int i = 0; i < 10; ++i) {
-        EXPECT_EQ(moves[i].x, i);
-        EXPECT_NEAR(moves[i].y, 0.3 * i, 1e-12);
-    }
-
-    moves = MovesWithPauses(Walk({10, 3}, {0, 0}));
-    ASSERT_EQ(moves.size(), 10u);
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(moves[i].x, 10 - i);
-}
-
-TEST(SegmentWalk, YMajorAndVertical) {
-    auto moves = MovesWithPauses(Walk({5, 0}, {7, 10}));
-    ASSERT_EQ(moves.size(), 10u);
-    for (int i = 0; i < 10; ++i) {
-        EXPECT_EQ(moves[i].y, i);
-        EXPECT_NEAR(moves[i].x, 5 + 0.2 * i, 1e-12);
-    }
-
-    moves = MovesWithPauses(Walk({5, 0}, {5, 4}));
-    ASSERT_EQ(moves.size(), 4u);
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(moves[i].x, 5);
-        EXPECT_EQ(moves[i].y, i);
     }
 }
 
-TEST(SegmentWalk, DiagonalTiesGoAlongX) {
-    auto moves = MovesWithPauses(Walk({0, 0}, {4, 4}));
-    ASSERT_EQ(moves.size(), 4u);
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(moves[i].x, i);
-        EXPECT_EQ(moves[i].y, i);
-    }
-    moves = MovesWithPauses(Walk({0, 0}, {-3, 3}));
-    ASSERT_EQ(moves.size(), 3u);
-    EXPECT_EQ(moves[2].x, -2);
-    EXPECT_EQ(moves[2].y, 2);
-}
-
-TEST(SegmentWalk, ClickComesFirstAndOnlyForC) {
-    auto calls = Walk({3, 3}, {3, 3}, 'C');
-    ASSERT_EQ(calls.size(), 3u);
-    EXPECT_EQ(calls[0].kind, PointerCall::Press);
-    EXPECT_EQ(calls[0].x, 3);
-    EXPECT_EQ(calls[0].y, 3);
-    EXPECT_EQ(calls[1].kind, PointerCall::Sleep);
-    EXPECT_EQ(calls[1].ms, CLICK_HOLD_MS);
-    EXPECT_EQ(calls[2].kind, PointerCall::Release);
-    EXPECT_EQ(calls[2].x, 3);
-
-    calls = Walk({0, 0}, {2, 0}, 'C');
-    ASSERT_EQ(calls.size(), 7u);
-    EXPECT_EQ(calls[2].kind, PointerCall::Release);
-    EXPECT_EQ(calls[3].kind, PointerCall::Move) << "no pause between the release and the first move";
-    EXPECT_EQ(calls[3].x, 0);
-
-    for (char other : {'D', 'U', 'B', 'c', ' ', 'x'}) {
-        calls = Walk({0, 0}, {2, 0}, other);
-        EXPECT_EQ(MovesWithPauses(calls).size(), 2u) << other;
-        EXPECT_EQ(calls.size(), 4u) << "no button event for action " << other;
-    }
-    EXPECT_TRUE(Walk({7, 7}, {7, 7}, 'D').empty());
-}
-
-TEST(SegmentWalk, RandomSegmentsKeepTheirProperties) {
+// Any segment of major length n: n moves, each followed by a pause; the major coordinate steps from
+// the start toward the end; the other lies on the line, exactly where the line meets a pixel.
+TEST(SegmentWalk, RandomSegmentsStayOnTheLine) {
     std::mt19937 rng(2026);
-    std::uniform_int_distribution<int32_t> coord(-3000, 3000);
-    for (int n = 0; n < 3000; ++n) {
+    std::uniform_int_distribution<int32_t> coord(-250, 250);
+    for (int n = 0; n < 2000; ++n) {
         const ScreenPoint s{coord(rng), coord(rng)};
-        const ScreenPoint e = n % 7 ? ScreenPoint{coord(rng), coord(rng)} : ScreenPoint{s.x, coord(rng)};
-        const auto moves = MovesWithPauses(Walk(s, e));
-        const int64_t dx = int64_t{e.x} - s.x, dy = int64_t{e.y} - s.y;
-        const bool yMajor = std::llabs(dy) > std::llabs(dx);
-        const int64_t length = yMajor ? std::llabs(dy) : std::llabs(dx);
-        ASSERT_EQ(static_cast<int64_t>(moves.size()), length);
-        const int64_t step = (yMajor ? dy : dx) > 0 ? 1 : -1;
-        for (int64_t i = 0; i < length; ++i) {
-            const auto& m = moves[static_cast<std::size_t>(i)];
-            const double major = yMajor ? m.y : m.x;
-            const double minor = yMajor ? m.x : m.y;
-            ASSERT_EQ(major, double((yMajor ? s.y : s.x) + i * step));
-            // On the line: minor = start + (major - start) * dminor / dmajor.
-            const double want = yMajor ? s.x + (m.y - s.y) * double(dx) / double(dy)
-                                       : s.y + (m.x - s.x) * double(dy) / double(dx);
-            ASSERT_NEAR(minor, want, 1e-9);
-            // Between the ends, never past them.
-            ASSERT_GE(minor, std::min(yMajor ? s.x : s.y, yMajor ? e.x : e.y) - 1e-9);
-            ASSERT_LE(minor, std::max(yMajor ? s.x : s.y, yMajor ? e.x : e.y) + 1e-9);
+        const ScreenPoint e{n % 7 ? coord(rng) : s.x, coord(rng)};
+        RecordingPointerOps ops;
+        ASSERT_TRUE(WalkSegment(s, e, ' ', ops));
+        const bool yMajor = std::abs(e.y - s.y) > std::abs(e.x - s.x);
+        const int64_t major = yMajor ? e.y - s.y : e.x - s.x;
+        const int64_t minor = yMajor ? e.x - s.x : e.y - s.y;
+        std::istringstream trace(ops.trace.str());
+        char m, comma;
+        double x, y;
+        std::string pause;
+        for (int64_t step = 0; step != major; step += major > 0 ? 1 : -1) {
+            ASSERT_TRUE(trace >> m >> x >> comma >> y >> pause);
+            ASSERT_EQ((std::string{m, comma} + pause), "M,S20");
+            ASSERT_EQ(yMajor ? y - s.y : x - s.x, step);
+            const double other = yMajor ? x - s.x : y - s.y, want = double(step * minor) / major;
+            ASSERT_TRUE(step * minor % major != 0 || other == want);  // exact on a pixel
+            ASSERT_NEAR(other, want, 1e-9);
         }
+        ASSERT_FALSE(trace >> m);
     }
-}
-
-TEST(SegmentWalk, PixelsOnTheLineAreHitExactly) {
-    // Where the line passes through a pixel the minor coordinate is that integer, not a hair
-    // below it, so truncation to a pixel never lands one short.
-    for (int32_t d = 1; d <= 200; ++d) {
-        for (int32_t m : {3, 7, 10, 49, 100}) {
-            const auto moves = MovesWithPauses(Walk({0, 0}, {d * m, d}));
-            for (std::size_t i = 0; i < moves.size(); i += static_cast<std::size_t>(m))
-                ASSERT_EQ(moves[i].y, double(i / m)) << d << " " << m << " " << i;
-        }
-    }
-}
-
-TEST(SegmentWalk, EndOfRunCutsTheWalkShort) {
-    RecordingPointerOps ops(3);
-    EXPECT_FALSE(WalkSegment({0, 0}, {100, 0}, ' ', ops));
-    EXPECT_EQ(ops.Of(PointerCall::Move).size(), 4u) << "nothing after the pause that reported the end";
-    EXPECT_EQ(ops.calls.back().kind, PointerCall::Sleep);
-
-    // Ending during the click hold still releases the button, then nothing more.
-    RecordingPointerOps hold(0);
-    EXPECT_FALSE(WalkSegment({5, 6}, {100, 0}, 'C', hold));
-    ASSERT_EQ(hold.calls.size(), 3u);
-    EXPECT_EQ(hold.calls[2].kind, PointerCall::Release);
-    EXPECT_EQ(hold.calls[2].x, 5);
-    EXPECT_EQ(hold.calls[2].y, 6);
-}
-
-TEST(SegmentWalk, ExtremeCoordinatesDoNotOverflow) {
-    constexpr int32_t max = std::numeric_limits<int32_t>::max();
-    constexpr int32_t min = std::numeric_limits<int32_t>::min();
-    auto moves = MovesWithPauses(Walk({max - 2, 0}, {max, 1}));
-    ASSERT_EQ(moves.size(), 2u);
-    EXPECT_EQ(moves[1].x, double(max - 1));
-    moves = MovesWithPauses(Walk({0, min + 2}, {1, min}));
-    ASSERT_EQ(moves.size(), 2u);
-    EXPECT_EQ(moves[1].y, double(min + 1));
 }
 
 }  // namespace

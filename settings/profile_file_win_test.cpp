@@ -33,12 +33,12 @@ class ProfileFileTest : public ::testing::Test {
     // Whether the save reached the file; the system's reason is kept when it did not.
     bool Save(const Texts& entries, bool hide, const std::wstring& path = L"") {
         ProfileFile file(path.empty() ? path_ : path);
-        const bool saved = SaveConfig(file, testing::VectorPointList(entries), hide);
+        const bool saved = SaveConfig(file, VectorPointList(entries), hide);
         EXPECT_EQ(file.LastError() != 0, !saved);
         return saved;
     }
     std::pair<Texts, bool> Load(const std::wstring& path = L"") const {
-        testing::VectorPointList list;
+        VectorPointList list;
         bool hide = true;
         LoadConfig(ProfileFile(path.empty() ? path_ : path), list, hide);
         return {list.Entries(), hide};
@@ -114,9 +114,9 @@ TEST(ConfigFilePath, NamesAFileBesideTheExeThatKeepsTheSettings) {
             .replace_filename(L"varrel.cfg");
     fs::remove(beside);
     ProfileFile file(ConfigFilePath());
-    SaveConfig(file, testing::VectorPointList({"1,2", "3,4,C"}), true);
+    SaveConfig(file, VectorPointList({"1,2", "3,4,C"}), true);
     EXPECT_TRUE(fs::exists(beside));
-    testing::VectorPointList list;
+    VectorPointList list;
     bool hide = false;
     LoadConfig(file, list, hide);
     EXPECT_EQ(list.Entries(), (Texts{"1,2", "3,4,C"}));

@@ -3,31 +3,17 @@
 
 #include <gtest/gtest.h>
 
-#include <cstddef>
-#include <string>
-#include <vector>
+#include <algorithm>
 
 namespace varrel::testing {
 
-inline ::testing::AssertionResult SameText(const std::string& actual, const std::string& expected) {
-    if (actual == expected) return ::testing::AssertionSuccess();
-    std::size_t i = 0;
-    while (i < actual.size() && i < expected.size() && actual[i] == expected[i]) ++i;
-    return ::testing::AssertionFailure() << "length " << actual.size() << ", expected "
-                                         << expected.size() << ", first difference at " << i;
+template <class T>
+::testing::AssertionResult SameText(const T& a, const T& b) {
+    if (a == b) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "sizes " << a.size() << " and " << b.size() << ", first difference at "
+           << std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin();
 }
-
-inline ::testing::AssertionResult SameTexts(const std::vector<std::string>& actual,
-                                            const std::vector<std::string>& expected) {
-    if (actual.size() != expected.size()) {
-        return ::testing::AssertionFailure()
-               << actual.size() << " entries, expected " << expected.size();
-    }
-    for (std::size_t i = 0; i < actual.size(); ++i) {
-        const ::testing::AssertionResult same = SameText(actual[i], expected[i]);
-        if (!same) return ::testing::AssertionFailure() << "entry " << i << ": " << same.message();
-    }
-    return ::testing::AssertionSuccess();
-}
+inline constexpr auto& SameTexts = SameText<std::vector<std::string>>;
 
 }  // namespace varrel::testing

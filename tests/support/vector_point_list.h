@@ -1,48 +1,28 @@
-// VectorPointList: a PointList held in memory, for the portable code paths and the benchmarks.
+// VectorPointList: a PointList held in memory, for the tests, the benchmarks and the fuzzers.
 #pragma once
 
-#include <string>
 #include <vector>
 
 #include "path/point_list.h"
 
-namespace varrel::testing {
+namespace varrel {
 
-class VectorPointList : public PointList {
-  public:
-    VectorPointList() = default;
-    explicit VectorPointList(std::vector<std::string> entries) : entries_(std::move(entries)) {}
-
-    std::optional<int> Count() const override { return static_cast<int>(entries_.size()); }
-    std::optional<std::string> TextAt(int index) const override {
-        if (!Valid(index)) return std::nullopt;
-        return entries_[static_cast<std::size_t>(index)];
+struct VectorPointList : PointList {
+    explicit VectorPointList(std::vector<std::string> e = {}) : entries(std::move(e)) {}
+    std::optional<int> Count() const override { return static_cast<int>(entries.size()); }
+    std::optional<std::string> TextAt(int i) const override {
+        return i >= 0 && i < *Count() ? std::optional(entries[i]) : std::nullopt;
     }
-    void Append(const std::string& text) override { entries_.push_back(text); }
-    void Insert(int index, const std::string& text) override {
-        if (index < 0 || index > static_cast<int>(entries_.size()))
-            index = static_cast<int>(entries_.size());
-        entries_.insert(entries_.begin() + index, text);
-    }
-    void Remove(int index) override {
-        if (Valid(index)) entries_.erase(entries_.begin() + index);
-        if (selected_ && *selected_ >= static_cast<int>(entries_.size())) selected_.reset();
-    }
-    std::optional<int> Selected() const override { return selected_; }
-    void Select(int index) override {
-        if (Valid(index))
-            selected_ = index;
-        else
-            selected_.reset();
-    }
+    void Append(const std::string& text) override { entries.push_back(text); }
+    auto At(int i) const { return entries.cbegin() + (i < 0 ? 0 : i > *Count() ? *Count() : i); }
+    void Insert(int i, const std::string& text) override { entries.insert(At(i), text); }
+    void Remove(int i) override { entries.erase(At(i), At(i + 1)); }
+    std::optional<int> Selected() const override { return selected; }
+    void Select(int i) override { selected = TextAt(i) ? std::optional(i) : std::nullopt; }
+    const std::vector<std::string>& Entries() const { return entries; }
 
-    const std::vector<std::string>& Entries() const { return entries_; }
-
-  private:
-    bool Valid(int index) const { return index >= 0 && index < static_cast<int>(entries_.size()); }
-
-    std::vector<std::string> entries_;
-    std::optional<int> selected_;
+    std::vector<std::string> entries;
+    std::optional<int> selected;
 };
 
-}  // namespace varrel::testing
+}  // namespace varrel
