@@ -90,11 +90,11 @@ std::string ParseEntry(std::string_view text, ScreenPoint& record) {
     return " ";
 }
 
-std::string FormatPosition(int32_t x, int32_t y) {
+PointEntry FormatPosition(int32_t x, int32_t y) {
     return std::to_string(x) + "," + std::to_string(y);
 }
 
-std::string ApplyAction(std::string_view entry, ActionChoice choice) {
+PointEntry ApplyAction(std::string_view entry, ActionChoice choice) {
     // The entry ends at a NUL for the parser: the action goes where the parser will find it.
     entry = entry.substr(0, entry.find('\0'));
     std::string result(entry);
@@ -119,7 +119,7 @@ std::string ApplyAction(std::string_view entry, ActionChoice choice) {
     return result;
 }
 
-std::string CompactEntry(std::string_view typed) {
+PointEntry CompactEntry(std::string_view typed) {
     typed = typed.substr(0, typed.find('\0'));
     if (std::none_of(typed.begin(), typed.end(), IsSpace)) return std::string(typed);
     std::string compact;

@@ -55,18 +55,18 @@ inline char ActionCode(std::string_view actionText) {
 }
 
 // The text x,y for a position (no action field).
-std::string FormatPosition(int32_t x, int32_t y);
+PointEntry FormatPosition(int32_t x, int32_t y);
 
 // Sets or clears the action of an entry: its third field, as ParseEntry finds it. A letter
 // replaces that field and all after it, or follows a comma when the entry has just two fields;
 // None cuts from the separator before the third field to the end. An entry of fewer than two
 // fields can carry no action and comes back unchanged, as every entry does for NoChoice.
-std::string ApplyAction(std::string_view entry, ActionChoice choice);
+PointEntry ApplyAction(std::string_view entry, ActionChoice choice);
 
 // The typed text as an entry without white space that ParseEntry reads as it reads the text:
 // the same x and y, each present or not, and the same action code (an action field that starts
 // with white space is no action). " 12 , 34 " gives "12,34", "10 20" gives "10". Text without
 // white space comes back as it is.
-std::string CompactEntry(std::string_view typed);
+PointEntry CompactEntry(std::string_view typed);
 
 }  // namespace varrel
