@@ -11,41 +11,26 @@
 namespace varrel {
 namespace {
 
-using testing::EventTexts;
-using testing::IsLaps;
-using testing::Texts;
-
-// Processor time of this process (all its threads), in seconds.
-double ProcessCpuSeconds() {
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    auto seconds = [](FILETIME t) {
-        return ((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-    };
-    return seconds(kernel) + seconds(user);
-}
+using namespace testing;
 
 class MotionWorkerTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(hook.Installed());
-        SetCursorPos(0, 0);
-        hook.Clear();
-    }
-    // After End, nothing more comes (a few step times are given for a late event to show).
-    void ExpectNothingMore() {
+    void SetUp() override { ASSERT_TRUE(hook.Installed()); }
+    // The events once End has returned, when nothing more comes in a few step times.
+    Texts TextsAfterEnd() {
         const std::size_t seen = hook.Injected().size();
         Sleep(100);
         EXPECT_EQ(hook.Injected().size(), seen) << "an event came after End returned";
+        return EventTexts(hook.Injected());
     }
-    testing::MouseHookRecorder hook;
+    const BOOL placed = SetCursorPos(0, 0);  // before the hook starts recording
+    MouseHookRecorder hook;
     RunList run;
 };
 
-TEST_F(MotionWorkerTest, ExactLapsUntilEndThenNothingAndTheWorkerStartsAgain) {
-    VectorPointList list({"100,100,C", "103,100"});
-    const Texts lap = {"D100,100", "U100,100", "M100,100", "M101,100",
-                       "M102,100", "M103,100", "M102,100", "M101,100"};
+TEST_F(MotionWorkerTest, ExactLapsUntilEndThenNothingAndAStartAgainEndedInAClickStillReleases) {
+    VectorPointList list({"100,100,C", "102,100"}), click({"260,240,C"});
+    const Texts lap = {"D100,100", "U100,100", "M100,100", "M101,100", "M102,100", "M101,100"};
     {
         MotionWorker worker;
         ASSERT_TRUE(worker.Start(list, run));
@@ -53,35 +38,26 @@ TEST_F(MotionWorkerTest, ExactLapsUntilEndThenNothingAndTheWorkerStartsAgain) {
         ASSERT_TRUE(hook.WaitForTexts(2 * lap.size() + 1));
         worker.End();
         EXPECT_FALSE(worker.Running());
-        ExpectNothingMore();
-        EXPECT_TRUE(IsLaps(EventTexts(hook.Injected()), lap, 2));
+        EXPECT_TRUE(IsLaps(TextsAfterEnd(), lap, 2));
         run.Release();
         hook.Clear();
-        ASSERT_TRUE(worker.Start(list, run));
-        ASSERT_TRUE(hook.WaitForTexts(3));
+        ASSERT_TRUE(worker.Start(click, run));  // ended in the hold, right after a press
+        ASSERT_TRUE(WaitFor(
+            [&] { return hook.Injected().size() > 4 && hook.Injected().back().kind == 'D'; }));
     }  // destroyed while it runs: that ends it too
-    ExpectNothingMore();
-    EXPECT_TRUE(IsLaps(EventTexts(hook.Injected()), lap, 0));
-}
-
-TEST_F(MotionWorkerTest, EndBetweenAPressAndItsReleaseStillReleases) {
-    VectorPointList list({"260,240,C"});
-    MotionWorker worker;
-    ASSERT_TRUE(worker.Start(list, run));
-    // The worker spends most of its time holding the button: end it right after a press.
-    ASSERT_TRUE(testing::WaitFor([&] {
-        const Texts seen = EventTexts(hook.Injected());
-        return seen.size() > 2 && seen.back()[0] == 'D';
-    }));
-    worker.End();
-    ExpectNothingMore();
-    const Texts seen = EventTexts(hook.Injected());
+    const Texts seen = TextsAfterEnd();
     EXPECT_TRUE(IsLaps(seen, {"D260,240", "U260,240"}, 1));
     EXPECT_EQ(seen.back(), "U260,240");
 }
 
 // A busy wait anywhere would take a whole core; a run takes a few percent at most.
 TEST_F(MotionWorkerTest, IdleAndRunningRunsLeaveTheProcessorAlone) {
+    const auto cpuSeconds = [] {  // kernel and user time of all threads
+        FILETIME t[4];
+        GetProcessTimes(GetCurrentProcess(), &t[0], &t[1], &t[2], &t[3]);
+        const uint64_t high = uint64_t{t[2].dwHighDateTime} + t[3].dwHighDateTime;
+        return ((high << 32) + t[2].dwLowDateTime + t[3].dwLowDateTime) / 1e7;
+    };
     const Texts lists[] = {{}, {"200,200"}, {"5,5", "5,5,D"}, {"100,300", "400,300"}};
     for (const Texts& entries : lists) {
         SCOPED_TRACE(entries.size() == 2 ? entries[1] : std::to_string(entries.size()));
@@ -89,11 +65,10 @@ TEST_F(MotionWorkerTest, IdleAndRunningRunsLeaveTheProcessorAlone) {
         VectorPointList list(entries);
         MotionWorker worker;
         ASSERT_TRUE(worker.Start(list, run));
-        const double before = ProcessCpuSeconds();
+        const double before = cpuSeconds();
         Sleep(2000);
-        const double used = ProcessCpuSeconds() - before;
+        EXPECT_LT(cpuSeconds() - before, 0.2) << "seconds of processor in 2 s";
         worker.End();
-        EXPECT_LT(used, 0.2) << "seconds of processor in 2 s";
         EXPECT_EQ(hook.Injected().empty(), entries != lists[3]);
         run.Release();
     }
@@ -106,14 +81,9 @@ LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 TEST_F(MotionWorkerTest, EndWhileTheWorkerReadsTenThousandEntriesFromThisThread) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = OwnerProc;
-    wc.lpszClassName = L"VarrelWorkerTestOwner";
-    RegisterClassW(&wc);
-    HWND owner =
-        CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
-    HWND box =
-        CreateWindowW(L"LISTBOX", L"", WS_CHILD, 0, 0, 9, 9, owner, nullptr, nullptr, nullptr);
+    HWND owner = CreateWindowW(L"STATIC", L"", 0, 0, 0, 9, 9, {}, {}, {}, {});
+    SetWindowLongPtrW(owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OwnerProc));
+    HWND box = CreateWindowW(L"LISTBOX", L"", WS_CHILD, 0, 0, 9, 9, owner, {}, {}, {});
     ListBoxPointList list(box, owner);
     for (int i = 0; i < 10000; ++i) list.Append(FormatPosition(100 + i % 300, 100 + i / 300));
     // Ended while this thread serves nothing (the worker waits in its first read), then while it
@@ -121,21 +91,17 @@ TEST_F(MotionWorkerTest, EndWhileTheWorkerReadsTenThousandEntriesFromThisThread)
     for (int serveMs : {0, 0, 1, 30}) {
         MotionWorker worker;
         ASSERT_TRUE(worker.Start(list, run));
-        const ULONGLONG until = GetTickCount64() + serveMs;
-        MSG msg;
-        while (GetTickCount64() < until)
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        for (const ULONGLONG until = GetTickCount64() + serveMs; GetTickCount64() < until;)
+            for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
         worker.End();
         EXPECT_FALSE(worker.Running());
         ASSERT_LE(run.count, serveMs ? 10000 : 1);
         for (int i = 0; i < run.count; ++i)
-            ASSERT_EQ(run.points[static_cast<std::size_t>(i)],
-                      (ScreenPoint{100 + i % 300, 100 + i / 300}));
+            ASSERT_EQ(run.points[i], (ScreenPoint{100 + i % 300, 100 + i / 300})) << i;
         run.Release();
     }
     EXPECT_TRUE(hook.Injected().empty());
     DestroyWindow(owner);
-    UnregisterClassW(wc.lpszClassName, nullptr);
 }
 
 }  // namespace

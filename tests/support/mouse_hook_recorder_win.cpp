@@ -3,16 +3,8 @@
 
 namespace varrel::testing {
 
-namespace {
 // The hook procedure gets no context: it finds its recorder through its own thread.
-thread_local MouseHookRecorder* hookOwner = nullptr;
-}  // namespace
-
-int64_t Now() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now.QuadPart;
-}
+static thread_local MouseHookRecorder* hookOwner = nullptr;
 
 bool WaitFor(const std::function<bool()>& pred, DWORD timeoutMs) {
     for (const ULONGLONG deadline = GetTickCount64() + timeoutMs; !pred(); ::Sleep(5))
@@ -23,11 +15,9 @@ bool WaitFor(const std::function<bool()>& pred, DWORD timeoutMs) {
 Texts EventTexts(const std::vector<MouseEvent>& events, POINT skip, int64_t since) {
     Texts out;
     for (std::size_t i = 0; i < events.size(); ++i) {
-        const MouseEvent& e = events[i];
-        const MouseEvent* next = i + 1 < events.size() ? &events[i + 1] : nullptr;
-        const bool intoButton = e.kind == 'M' && next && next->kind != 'M' &&
-                                next->pt.x == e.pt.x && next->pt.y == e.pt.y;
-        if (e.time > since && !intoButton && (e.pt.x != skip.x || e.pt.y != skip.y))
+        const MouseEvent &e = events[i], &next = events[i + 1 < events.size() ? i + 1 : i];
+        const auto at = [&e](POINT p) { return e.pt.x == p.x && e.pt.y == p.y; };
+        if (e.time > since && !at(skip) && !(e.kind == 'M' && next.kind != 'M' && at(next.pt)))
             out.push_back(e.kind + std::to_string(e.pt.x) + "," + std::to_string(e.pt.y));
     }
     return out;
@@ -43,11 +33,10 @@ Texts MovesAlong(int x0, int x1, int y) {
 ::testing::AssertionResult IsLaps(const Texts& seen, const Texts& lap, std::size_t laps) {
     if (seen.size() < laps * lap.size())
         return ::testing::AssertionFailure() << seen.size() << " events, not " << laps << " laps";
-    for (std::size_t i = 0; i < seen.size(); ++i) {
+    for (std::size_t i = 0; i < seen.size(); ++i)
         if (seen[i] != lap[i % lap.size()])
             return ::testing::AssertionFailure()
                    << "event " << i << " is " << seen[i] << ", not " << lap[i % lap.size()];
-    }
     return ::testing::AssertionSuccess();
 }
 
@@ -77,28 +66,12 @@ MouseHookRecorder::~MouseHookRecorder() {
 LRESULT CALLBACK MouseHookRecorder::HookProc(int code, WPARAM wParam, LPARAM lParam) {
     const auto& info = *reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
     if (code == HC_ACTION && hookOwner && (info.flags & LLMHF_INJECTED)) {
-        const char kind = wParam == WM_MOUSEMOVE     ? 'M'
-                          : wParam == WM_LBUTTONDOWN ? 'D'
-                          : wParam == WM_LBUTTONUP   ? 'U'
-                                                     : '?';
+        static const char kinds[] = {'M', 'D', 'U'};  // WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP
+        const char kind = wParam - WM_MOUSEMOVE < 3 ? kinds[wParam - WM_MOUSEMOVE] : '?';
         std::lock_guard<std::mutex> lock(hookOwner->mutex_);
         hookOwner->events_.push_back({kind, info.pt, Now()});
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-std::vector<MouseEvent> MouseHookRecorder::Injected() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return events_;
-}
-
-void MouseHookRecorder::Clear() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    events_.clear();
-}
-
-bool MouseHookRecorder::WaitForTexts(std::size_t n) const {
-    return WaitFor([&] { return EventTexts(Injected()).size() >= n; });
 }
 
 }  // namespace varrel::testing

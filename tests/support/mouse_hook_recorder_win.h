@@ -1,5 +1,4 @@
-// MouseHookRecorder: the injected mouse events the whole system sees, from a low-level hook; and
-// the helpers that read them as text.
+// MouseHookRecorder: the injected mouse events the whole system sees, and helpers to read them.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -22,7 +21,11 @@ struct MouseEvent {
     int64_t time;  // QueryPerformanceCounter when the hook saw it
 };
 
-int64_t Now();  // QueryPerformanceCounter
+inline int64_t Now() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
 // Polls pred until it holds or timeoutMs has passed (only a hang meets the default).
 bool WaitFor(const std::function<bool()>& pred, DWORD timeoutMs = 60000);
 
@@ -34,19 +37,24 @@ Texts MovesAlong(int x0, int x1, int y);
 // seen is lap over and over, for at least `laps` whole laps, cut anywhere after that.
 ::testing::AssertionResult IsLaps(const Texts& seen, const Texts& lap, std::size_t laps);
 
-// A thread of its own installs the hook and pumps messages for it, so events are recorded
-// whatever the creating thread does. Only injected events (of any process) are kept.
+// Keeps the injected events of any process; its own thread hooks and pumps, whatever this one does.
 class MouseHookRecorder {
   public:
     MouseHookRecorder();
     ~MouseHookRecorder();
-    MouseHookRecorder(const MouseHookRecorder&) = delete;
-    MouseHookRecorder& operator=(const MouseHookRecorder&) = delete;
 
     bool Installed() const { return hook_ != nullptr; }
-    std::vector<MouseEvent> Injected() const;
-    void Clear();
-    bool WaitForTexts(std::size_t n) const;  // until EventTexts of the record has n entries
+    std::vector<MouseEvent> Injected() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return events_;
+    }
+    void Clear() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        events_.clear();
+    }
+    bool WaitForTexts(std::size_t n) const {
+        return WaitFor([&] { return EventTexts(Injected()).size() >= n; });
+    }
 
   private:
     static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);
