@@ -2,21 +2,16 @@
 // FUZZ_CHECK, which stops the fuzzer with a message when a checked property fails.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <string>
 #include <vector>
 
-#define FUZZ_CHECK(condition)                                                                  \
-    do {                                                                                       \
-        if (!(condition)) {                                                                    \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                      \
-        }                                                                                      \
-    } while (false)
+#define FUZZ_CHECK(condition) \
+    ((condition) ? (void)0 : (std::fprintf(stderr, "check failed: %s\n", #condition), std::abort()))
 
 namespace varrel::fuzz {
 
@@ -24,19 +19,15 @@ namespace varrel::fuzz {
 inline std::vector<std::string> StrtokTokens(const std::string& text, const char* delimiters) {
     std::string buffer(text.c_str());  // the C string the text would be
     std::vector<std::string> tokens;
-    for (char* token = std::strtok(&buffer[0], delimiters); token != nullptr;
-         token = std::strtok(nullptr, delimiters)) {
-        tokens.emplace_back(token);
-    }
+    for (char* t = std::strtok(&buffer[0], delimiters); t; t = std::strtok(nullptr, delimiters))
+        tokens.emplace_back(t);
     return tokens;
 }
 
-// atoi's reading, saturated to 32 bits: strtol saturates to long, then clamp.
+// atoi's reading, saturated to 32 bits: strtol saturates to a 64-bit long, then clamp.
 inline int32_t SaturatedAtoi(const std::string& text) {
-    const long value = std::strtol(text.c_str(), nullptr, 10);
-    if (value < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
-    if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-    return static_cast<int32_t>(value);
+    return static_cast<int32_t>(
+        std::clamp<long long>(std::strtoll(text.c_str(), nullptr, 10), INT32_MIN, INT32_MAX));
 }
 
 }  // namespace varrel::fuzz
