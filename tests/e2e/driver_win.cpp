@@ -36,19 +36,6 @@ std::optional<std::string> ReadWholeFile(const fs::path& path) {
     return in ? std::optional(std::string(std::istreambuf_iterator<char>(in), {})) : std::nullopt;
 }
 
-std::optional<LRESULT> SendServed(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 60000, &result))
-        return std::nullopt;
-    return static_cast<LRESULT>(result);
-}
-
-bool Command(HWND parent, int id, int code) {
-    return SendServed(parent, WM_COMMAND, MAKEWPARAM(id, code),
-                      reinterpret_cast<LPARAM>(GetDlgItem(parent, id)))
-        .has_value();
-}
-
 std::string TextOf(HWND window) { return ReadText(window, WM_GETTEXTLENGTH, WM_GETTEXT); }
 
 HWND WaitForWindow(DWORD threadId, const std::string& caption) {
@@ -72,12 +59,6 @@ void Mouse(std::initializer_list<std::pair<DWORD, POINT>> events) {
                             static_cast<LONG>((at.y * 65536LL + height - 1) / height), 0,
                             button | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, 0, 0}}});
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-POINT CentreOf(HWND window) {
-    RECT box{};
-    GetWindowRect(window, &box);
-    return {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
 }
 
 void PressKeys(std::initializer_list<WORD> keys) {
@@ -170,10 +151,8 @@ Texts VarrelProcess::Entries() const {
 
 std::optional<DWORD> VarrelProcess::WaitForExit(DWORD timeoutMs) const {
     DWORD code = 0;
-    if (!process_ || WaitForSingleObject(process_.Get(), timeoutMs) != WAIT_OBJECT_0 ||
-        !GetExitCodeProcess(process_.Get(), &code))
-        return std::nullopt;
-    return code;
+    const bool ended = process_ && WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
+    return ended && GetExitCodeProcess(process_.Get(), &code) ? std::optional(code) : std::nullopt;
 }
 
 }  // namespace varrel::e2e

@@ -19,10 +19,19 @@ using testing::WaitFor;
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 
 // A message sent to another process's window and served; nothing when it was not served in time.
-std::optional<LRESULT> SendServed(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+inline std::optional<LRESULT> SendServed(HWND window, UINT message, WPARAM w = 0, LPARAM l = 0) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, message, w, l, SMTO_NORMAL, 60000, &result))
+        return std::nullopt;
+    return static_cast<LRESULT>(result);
+}
 inline bool Sync(HWND window) { return SendServed(window, WM_NULL).has_value(); }
 // The command control `id` sends: sent and served, or posted (when its handler runs a modal loop).
-bool Command(HWND parent, int id, int code = 0);
+inline bool Command(HWND parent, int id, int code = 0) {
+    return SendServed(parent, WM_COMMAND, MAKEWPARAM(id, code),
+                      reinterpret_cast<LPARAM>(GetDlgItem(parent, id)))
+        .has_value();
+}
 inline void PostCommand(HWND parent, int id, int code = 0) {
     PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, code),
                  reinterpret_cast<LPARAM>(GetDlgItem(parent, id)));
@@ -35,15 +44,16 @@ HWND WaitForWindow(DWORD threadId, const std::string& caption);
 // Real input: each event carries its own absolute position (flags 0: a move), so a pointer that
 // something else moves meanwhile cannot shift where it lands.
 void Mouse(std::initializer_list<std::pair<DWORD, POINT>> events);
-POINT CentreOf(HWND window);
-inline void Click(POINT at) {
-    Mouse({{0, at}, {MOUSEEVENTF_LEFTDOWN, at}, {MOUSEEVENTF_LEFTUP, at}});
+inline POINT CentreOf(HWND window) {
+    RECT box{};
+    GetWindowRect(window, &box);
+    return {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
 }
+inline void Click(POINT p) { Mouse({{0, p}, {MOUSEEVENTF_LEFTDOWN, p}, {MOUSEEVENTF_LEFTUP, p}}); }
 void PressKeys(std::initializer_list<WORD> keys);  // pressed in order, released in reverse
 inline void PressShiftEscape() { PressKeys({VK_SHIFT, VK_ESCAPE}); }
 inline bool ShiftEscapeIsFree() {  // no program holds the hotkey
-    return RegisterHotKey(nullptr, 0x7A11, MOD_SHIFT, VK_ESCAPE) &&
-           UnregisterHotKey(nullptr, 0x7A11);
+    return RegisterHotKey(nullptr, 0x7A1, MOD_SHIFT, VK_ESCAPE) && UnregisterHotKey(nullptr, 0x7A1);
 }
 
 // One run of varrel.exe, copied into a fresh folder of its own (so its varrel.cfg is its own).

@@ -104,17 +104,16 @@ TEST_F(RunTest, TheTypicalUseByRealInputAndStartAndStopEveryWay) {
     ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_SHIFT, VK_ESCAPE) && app.PressStart() &&
                 hook.WaitForTexts(5));
     PressShiftEscape();
-    MSG msg;
+    MSG m;
     ASSERT_TRUE(
-        WaitFor([&] { return PeekMessageW(&msg, nullptr, WM_HOTKEY, WM_HOTKEY, PM_REMOVE); }));
+        WaitFor([&] { return PeekMessageW(&m, nullptr, WM_HOTKEY, WM_HOTKEY, PM_REMOVE); }));
     EXPECT_EQ(app.StartCaption(), STOP);
     ASSERT_TRUE(app.PressStart());
     EXPECT_EQ(app.StartCaption(), START);
     UnregisterHotKey(nullptr, 1);
 
     // Exact laps until the button or Shift+Esc stops them at once; Shift+Esc while idle and plain
-    // Esc do nothing; once free, Start takes Shift+Esc; Hide after start minimizes, and it stays
-    // so.
+    // Esc do nothing; once free, Start takes Shift+Esc; Hide after start minimizes, to stay so.
     Texts lap = {"D150,120", "U150,120"};
     for (const std::string& m : testing::MovesAlong(150, 160, 120)) lap.push_back(m);
     for (const std::string& m : testing::MovesAlong(160, 150, 120)) lap.push_back(m);

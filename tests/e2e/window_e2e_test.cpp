@@ -1,6 +1,8 @@
 // End-to-end tests through the window by messages: the settings file, the Motion page, the dialog.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "tests/e2e/driver_win.h"
 #include "tests/support/long_text_match.h"
 
@@ -45,14 +47,13 @@ TEST(Settings, LoadedAtStartAndWrittenBackWholeByTheCloseTab) {
          {"\xe9,\xff", "1,1,\x80", "\x81\x8d\x8f\x90\x9d"},
          false},
         {ConfigWith(std::string(1 << 20, '5') + " 1,1"), {std::string(1 << 20, '5'), "1,1"}, false},
-        {ConfigWith(Joined(many), "1"), many, true},
+        {ConfigWith(Joined(many), "1"), many, true},  // read back from the file only
     };
     for (const auto& [file, entries, hide] : cases) {
         SCOPED_TRACE(file ? file->substr(0, 30) : "no file");
         VarrelProcess app(file);
         ASSERT_TRUE(app.Start());
         EXPECT_EQ(Checked(app.Control(IDC_HIDE_AFTER_START)), hide);
-        // A hundred thousand entries are read back from the file only.
         EXPECT_TRUE(entries.size() > 99 || varrel::testing::SameTexts(app.Entries(), entries));
         PostCommand(app.Main(), IDC_TAB_CLOSE);
         EXPECT_EQ(app.WaitForExit(), 0u);
@@ -63,13 +64,36 @@ TEST(Settings, LoadedAtStartAndWrittenBackWholeByTheCloseTab) {
 }
 
 // One program through the whole window, each step from the state the one before left.
-TEST(Window, ViewTabsAddSelectRemoveTheActionDialogHideAndAFileThatCannotBeWritten) {
-    VarrelProcess app(ConfigWith("100,100 200 640,480"));
-    ASSERT_TRUE(app.Start());
-    HWND list = app.Control(IDC_POINTS);
+TEST(Window, AFileThatCannotBeWrittenViewTabsAddSelectRemoveTheActionDialogAndHide) {
+    VarrelProcess app(ConfigWith("100,100 200"));
+    // A file held open, others denied writing (under Wine the read-only attribute does not stop a
+    // superuser), is read; About fails silently; Close asks, naming the file, and No keeps it all.
+    UniqueHandle held(CreateFileW(app.ConfigPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held && app.Start() && app.Add("640,480"));
+    EXPECT_TRUE(IsWindowVisible(app.Motion()) && !IsWindowVisible(app.About()));
+    Texts expected = {"100,100", "200", "640,480"};
     auto tab = [&](int id) { return Command(app.Main(), id); };
+    for (int t : {IDC_TAB_ABOUT, IDC_TAB_MOTION}) ASSERT_TRUE(tab(t));
+    PostCommand(app.Main(), IDC_TAB_CLOSE);
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = GetLastActivePopup(app.Main())) != app.Main(); }));
+    std::string texts;
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) texts += TextOf(c);
+    EXPECT_NE(texts.find(app.ConfigPath().string()), std::string::npos) << texts;
+    PostMessageW(box, WM_COMMAND, IDNO, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    ASSERT_TRUE(Sync(app.Main()));
+    EXPECT_TRUE(app.Running() && IsWindowVisible(app.Main()));
+    EXPECT_EQ(app.Entries(), expected);
+    EXPECT_EQ(app.Config(), ConfigWith("100,100 200"));
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(app.ConfigPath().parent_path()), {}), 2)
+        << "no temporary or backup copy beside the exe and its file";
+    held.Reset();
     // View inverts a disc at the entry (no y: 0) a moment: pixels inside invert, one just outside
     // its box does not, then all is as it was. Enter and Esc, posted before it, end nothing.
+    HWND list = app.Control(IDC_POINTS);
     HDC dc = GetDC(nullptr);
     for (int i : {0, 1}) {
         const POINT c = i ? POINT{200, 0} : POINT{100, 100},
@@ -89,6 +113,7 @@ TEST(Window, ViewTabsAddSelectRemoveTheActionDialogHideAndAFileThatCannotBeWritt
         EXPECT_TRUE(shows(0)) << i;
     }
     ReleaseDC(nullptr, dc);
+    EXPECT_TRUE(app.Running() && IsWindowVisible(app.Main()));
     // Only hiding the Motion page saves: not hiding a hidden page, nor showing one.
     ASSERT_TRUE(tab(IDC_TAB_ABOUT));
     EXPECT_TRUE(IsWindowVisible(app.About()) && !IsWindowVisible(app.Motion()));
@@ -109,7 +134,6 @@ TEST(Window, ViewTabsAddSelectRemoveTheActionDialogHideAndAFileThatCannotBeWritt
         {"  64 ,  48 , C", "64,48", STN_CLICKED},
         {"  640 ,  480 ,C", "640,480,C", STN_CLICKED},
         {"  640 ,  480 ,C", "640,480,C", STN_DBLCLK}};
-    Texts expected = {"100,100", "200", "640,480"};
     for (const auto& [typed, appended, code] : adds) {
         ASSERT_TRUE(app.Add(typed, code));
         if (*appended) expected.push_back(appended);
@@ -152,34 +176,11 @@ TEST(Window, ViewTabsAddSelectRemoveTheActionDialogHideAndAFileThatCannotBeWritt
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
     ASSERT_TRUE(Sync(app.Motion()));
     EXPECT_EQ(app.Entries(), expected);
-    // Hiding the page saves the list and Hide after start, into a file made anew.
+    // Hiding the page saves the list and Hide after start in a file made anew; the close box: no.
     ASSERT_TRUE(SendServed(app.Control(IDC_HIDE_AFTER_START), BM_CLICK));
-    ASSERT_TRUE(tab(IDC_TAB_ABOUT));
+    ASSERT_TRUE(tab(IDC_TAB_ABOUT) && app.Add("3,3"));
     const std::string saved = ConfigWith(Joined(expected), "1");
     EXPECT_EQ(app.Config(), saved);
-    // A file held open, others denied writing (under Wine the read-only attribute does not stop a
-    // superuser): About fails silently; Close asks, naming the file, and No keeps all as it was.
-    UniqueHandle held(CreateFileW(app.ConfigPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(held && app.Add("3,3"));
-    expected.push_back("3,3");
-    for (int t : {IDC_TAB_MOTION, IDC_TAB_ABOUT, IDC_TAB_MOTION}) ASSERT_TRUE(tab(t));
-    PostCommand(app.Main(), IDC_TAB_CLOSE);
-    HWND box = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (box = GetLastActivePopup(app.Main())) != app.Main(); }));
-    std::string texts;
-    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) texts += TextOf(c);
-    EXPECT_NE(texts.find(app.ConfigPath().string()), std::string::npos) << texts;
-    PostMessageW(box, WM_COMMAND, IDNO, 0);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
-    ASSERT_TRUE(Sync(app.Main()));
-    EXPECT_TRUE(app.Running() && IsWindowVisible(app.Main()));
-    EXPECT_EQ(app.Entries(), expected);
-    EXPECT_EQ(app.Config(), saved);
-    EXPECT_EQ(
-        std::distance(std::filesystem::directory_iterator(app.ConfigPath().parent_path()), {}), 2)
-        << "no temporary or backup copy beside the exe and its file";
-    held.Reset();  // the close box never saves
     PostMessageW(app.Main(), WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(app.WaitForExit(), 0u);
     EXPECT_EQ(app.Config(), saved);
