@@ -185,7 +185,7 @@ int Main(int argc, char** argv) {
     }
     const bool running = app.Running();
     PostCommand(app.Main(), IDC_TAB_CLOSE);
-    const bool ended = app.WaitForExit(10000) && app.ExitCode() == 0u;
+    const bool ended = app.WaitForExit(10000) == 0u;
     const bool fileKept = app.Config() == std::string{CONFIG};
 
     std::printf(

@@ -1,5 +1,4 @@
-// End-to-end tests of varrel.exe on real desktops: display scaling, and a folder named in scripts
-// outside the ANSI code page.
+// End-to-end tests of varrel.exe on real desktops: display scaling, and any folder name.
 #include <gtest/gtest.h>
 
 #include "tests/e2e/driver_win.h"
@@ -8,56 +7,46 @@ namespace varrel::e2e {
 namespace {
 
 constexpr wchar_t DESKTOP_KEY[] = L"Control Panel\\Desktop";
+// Greek, Cyrillic and Chinese: no ANSI code page has all three; the ANSI functions see '?' there.
+constexpr wchar_t FOLDER[] = L"-\u03A9\u03BC\u03AD\u03B3\u03B1-\u0416\u0430\u0440-\u6F22\u5B57";
 
-// The display scale of programs started while this lives (Wine reads it as each program starts);
-// the one before is put back afterwards.
-class DisplayDpi {
-  public:
+// Programs started while this lives run at `dpi` (Wine reads LogPixels as each one starts). The
+// prefix is the tests' own: its default, no value, comes back even after a failure.
+struct DisplayDpi {
     explicit DisplayDpi(DWORD dpi) {
-        DWORD size = sizeof saved_;
-        had_ = RegGetValueW(HKEY_CURRENT_USER, DESKTOP_KEY, L"LogPixels", RRF_RT_REG_DWORD, nullptr,
-                            &saved_, &size) == ERROR_SUCCESS;
         RegSetKeyValueW(HKEY_CURRENT_USER, DESKTOP_KEY, L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
     }
-    ~DisplayDpi() {
-        if (had_) {
-            RegSetKeyValueW(HKEY_CURRENT_USER, DESKTOP_KEY, L"LogPixels", REG_DWORD, &saved_, 4);
-        } else {
-            RegDeleteKeyValueW(HKEY_CURRENT_USER, DESKTOP_KEY, L"LogPixels");
-        }
-    }
-
-  private:
-    DWORD saved_ = 0;
-    bool had_ = false;
+    ~DisplayDpi() { RegDeleteKeyValueW(HKEY_CURRENT_USER, DESKTOP_KEY, L"LogPixels"); }
 };
 
-BOOL CALLBACK AddPart(HWND part, LPARAM parts) {
-    RECT box{};
-    GetWindowRect(part, &box);
-    MapWindowPoints(nullptr, GetAncestor(part, GA_ROOT), reinterpret_cast<POINT*>(&box), 2);
-    reinterpret_cast<std::vector<RECT>*>(parts)->push_back(box);
-    return TRUE;
-}
-
-// The three tabs, then every window in the main window in the order the program made them, in
-// client pixels, and last the client area itself.
+// Started in FOLDER, the program loads its settings and the Close tab saves them. Returned: the
+// three tabs, then every window in the main window, in client pixels, and last its client area.
 std::vector<RECT> LayoutAt(DWORD dpi) {
     const DisplayDpi scale(dpi);
-    VarrelProcess app;
+    VarrelProcess app("[Main]\r\nPoint=  1,2   3,4,C \r\nHide=1\r\n", FOLDER);
     EXPECT_TRUE(app.Start()) << dpi;
     std::vector<RECT> parts;
-    for (int tab : {IDC_TAB_MOTION, IDC_TAB_ABOUT, IDC_TAB_CLOSE})
-        AddPart(GetDlgItem(app.Main(), tab), reinterpret_cast<LPARAM>(&parts));
-    EnumChildWindows(app.Main(), AddPart, reinterpret_cast<LPARAM>(&parts));
-    parts.emplace_back();
-    GetClientRect(app.Main(), &parts.back());
+    auto add = [&](HWND part) {
+        GetWindowRect(part, &parts.emplace_back());
+        MapWindowPoints(nullptr, app.Main(), reinterpret_cast<POINT*>(&parts.back()), 2);
+    };
+    for (int tab : {IDC_TAB_MOTION, IDC_TAB_ABOUT, IDC_TAB_CLOSE}) add(GetDlgItem(app.Main(), tab));
+    for (HWND window : {app.Main(), app.Motion(), app.About()})
+        for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) add(c);
+    GetClientRect(app.Main(), &parts.emplace_back());
+    EXPECT_EQ(app.Entries(), (Texts{"1,2", "3,4,C"}));
+    PostCommand(app.Main(), IDC_TAB_CLOSE);
+    EXPECT_EQ(app.WaitForExit(), 0u);
+    EXPECT_EQ(app.Config(), "[Main]\r\nPoint=1,2 3,4,C\r\nHide=1\r\n");
     return parts;
 }
 
 // At D DPI every part lies where its 96-DPI box lands when scaled as the window itself grew, within
 // the rounding of dialog units, and the tabs meet as they do at 96 DPI.
-TEST(DisplayScaling, EveryPartScalesWithTheWindow) {
+TEST(RealDesktops, EveryPartScalesWithTheWindowAndAnyFolderKeepsItsSettings) {
+    BOOL lossy = FALSE;
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, FOLDER, -1, nullptr, 0, nullptr, &lossy);
+    ASSERT_TRUE(lossy) << "the folder name must lie outside the ANSI code page";
     const std::vector<RECT> base = LayoutAt(96);
     ASSERT_GT(base.size(), 13u);
     for (DWORD dpi : {144, 192}) {
@@ -68,11 +57,11 @@ TEST(DisplayScaling, EveryPartScalesWithTheWindow) {
         EXPECT_NEAR(sx, dpi / 96.0, 0.2) << "the window grows with the display scale";
         EXPECT_NEAR(sy, dpi / 96.0, 0.2);
         for (std::size_t i = 0; i < base.size(); ++i) {
-            const RECT &was = base[i], &now = scaled[i];
-            EXPECT_NEAR(now.left, was.left * sx, 3) << dpi << " DPI, part " << i;
-            EXPECT_NEAR(now.top, was.top * sy, 3) << dpi << " DPI, part " << i;
-            EXPECT_NEAR(now.right, was.right * sx, 3) << dpi << " DPI, part " << i;
-            EXPECT_NEAR(now.bottom, was.bottom * sy, 3) << dpi << " DPI, part " << i;
+            const RECT &b = base[i], &s = scaled[i];
+            const LONG was[] = {b.left, b.top, b.right, b.bottom},
+                       now[] = {s.left, s.top, s.right, s.bottom};
+            for (int k = 0; k < 4; ++k)
+                EXPECT_NEAR(now[k], was[k] * (k % 2 ? sy : sx), 3) << dpi << " DPI, part " << i;
         }
         for (int i = 0; i < 2; ++i) {
             EXPECT_NEAR(scaled[i + 1].left - scaled[i].right,
@@ -81,21 +70,6 @@ TEST(DisplayScaling, EveryPartScalesWithTheWindow) {
             EXPECT_EQ(scaled[i + 1].top, scaled[i].top);
         }
     }
-}
-
-// Greek, Cyrillic and Chinese: no ANSI code page has all three; the ANSI functions see '?' there.
-TEST(AnyFolder, SettingsLoadAndSaveBesideTheExeInAFolderOfAnyName) {
-    const std::wstring name = L"-\u03A9\u03BC\u03AD\u03B3\u03B1-\u0416\u0430\u0440-\u6F22\u5B57";
-    BOOL lossy = FALSE;
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.c_str(), -1, nullptr, 0, nullptr,
-                        &lossy);
-    ASSERT_TRUE(lossy) << "the name must lie outside the ANSI code page";
-    VarrelProcess app("[Main]\r\nPoint=  1,2   3,4,C \r\nHide=1\r\n", name);
-    ASSERT_TRUE(app.Start());
-    EXPECT_EQ(app.Entries(), (Texts{"1,2", "3,4,C"}));
-    PostCommand(app.Main(), IDC_TAB_CLOSE);
-    ASSERT_TRUE(app.WaitForExit());
-    EXPECT_EQ(app.Config(), "[Main]\r\nPoint=1,2 3,4,C\r\nHide=1\r\n");
 }
 
 }  // namespace

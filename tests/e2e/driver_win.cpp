@@ -2,7 +2,6 @@
 #include "tests/e2e/driver_win.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -30,121 +29,57 @@ std::string ReadText(HWND window, UINT lengthMessage, UINT textMessage, WPARAM i
     return text;
 }
 
-struct WindowSearch {
-    std::string caption;
-    HWND found;
-};
-
-BOOL CALLBACK MatchCaption(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<WindowSearch*>(param);
-    if (!IsWindowVisible(window) || TextOf(window) != search->caption) return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteWholeFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::optional<LRESULT> SendServed(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 60000, &result))
-        return std::nullopt;
-    return static_cast<LRESULT>(result);
-}
-
-bool Command(HWND parent, int id, int code) {
-    return SendServed(parent, WM_COMMAND, MAKEWPARAM(id, code),
-                      reinterpret_cast<LPARAM>(GetDlgItem(parent, id)))
-        .has_value();
-}
-
-void PostCommand(HWND parent, int id, int code) {
-    PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, code),
-                 reinterpret_cast<LPARAM>(GetDlgItem(parent, id)));
+    return in ? std::optional(std::string(std::istreambuf_iterator<char>(in), {})) : std::nullopt;
 }
 
 std::string TextOf(HWND window) { return ReadText(window, WM_GETTEXTLENGTH, WM_GETTEXT); }
 
-void SetTextOf(HWND window, const std::string& text) {
-    std::wstring wide(text.size() + 1, L'\0');
-    wide.resize(static_cast<std::size_t>(
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0],
-                            static_cast<int>(wide.size()))));
-    SendServed(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
-}
-
-Texts ListBoxEntries(HWND listBox) {
-    Texts entries;
-    const LRESULT count = SendServed(listBox, LB_GETCOUNT).value_or(0);
-    for (LRESULT i = 0; i < count; ++i)
-        entries.push_back(ReadText(listBox, LB_GETTEXTLEN, LB_GETTEXT, static_cast<WPARAM>(i)));
-    return entries;
-}
-
 HWND WaitForWindow(DWORD threadId, const std::string& caption) {
-    WindowSearch search{caption, nullptr};
+    HWND found = nullptr;
     WaitFor([&] {
-        EnumThreadWindows(threadId, MatchCaption, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
+        while ((found = FindWindowExA(nullptr, found, nullptr, caption.c_str())))
+            if (GetWindowThreadProcessId(found, nullptr) == threadId && IsWindowVisible(found))
+                return true;
+        return false;
     });
-    return search.found;
+    return found;
 }
 
 void Mouse(std::initializer_list<std::pair<DWORD, POINT>> events) {
     std::vector<INPUT> inputs;
     const LONGLONG width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    for (const auto& [button, at] : events) {
-        INPUT input{};
-        input.type = INPUT_MOUSE;
-        input.mi.dwFlags = button | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-        // Rounded up, so that the system's truncating conversion lands on this very pixel.
-        input.mi.dx = static_cast<LONG>((at.x * 65536LL + width - 1) / width);
-        input.mi.dy = static_cast<LONG>((at.y * 65536LL + height - 1) / height);
-        inputs.push_back(input);
-    }
+    // Rounded up, so that the system's truncating conversion lands on this very pixel.
+    for (const auto& [button, at] : events)
+        inputs.push_back({INPUT_MOUSE,
+                          {{static_cast<LONG>((at.x * 65536LL + width - 1) / width),
+                            static_cast<LONG>((at.y * 65536LL + height - 1) / height), 0,
+                            button | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, 0, 0}}});
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-POINT CentreOf(HWND window) {
-    RECT box{};
-    GetWindowRect(window, &box);
-    return {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
 }
 
 void PressKeys(std::initializer_list<WORD> keys) {
     std::vector<INPUT> inputs(keys.size() * 2);
-    std::size_t i = 0;
-    for (WORD key : keys) {
-        inputs[i].type = inputs[inputs.size() - 1 - i].type = INPUT_KEYBOARD;
-        inputs[i].ki.wVk = inputs[inputs.size() - 1 - i].ki.wVk = key;
-        inputs[inputs.size() - 1 - i++].ki.dwFlags = KEYEVENTF_KEYUP;
+    for (std::size_t i = 0, last = inputs.size() - 1; i < keys.size(); ++i) {
+        inputs[i].type = inputs[last - i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = inputs[last - i].ki.wVk = keys.begin()[i];
+        inputs[last - i].ki.dwFlags = KEYEVENTF_KEYUP;
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-bool ShiftEscapeIsFree() {
-    if (!RegisterHotKey(nullptr, 0x7A11, MOD_SHIFT, VK_ESCAPE)) return false;
-    return UnregisterHotKey(nullptr, 0x7A11);
-}
-
 VarrelProcess::VarrelProcess(std::optional<std::string> config, const std::wstring& folder) {
-    static std::atomic<int> serial{0};
+    static int serial = 0;
     dir_ = fs::temp_directory_path() / (L"varrel-e2e-" + std::to_wstring(GetCurrentProcessId()) +
                                         L"-" + std::to_wstring(serial++) + folder);
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     const char* exe = std::getenv("VARREL_EXE");
     fs::copy_file(exe && *exe ? exe : VARREL_EXE_PATH, dir_ / "varrel.exe");
-    if (config) WriteWholeFile(ConfigPath(), *config);
+    if (config) std::ofstream(ConfigPath(), std::ios::binary) << *config;
 }
 
 VarrelProcess::~VarrelProcess() {
@@ -161,13 +96,12 @@ bool VarrelProcess::Start() {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    const std::wstring exe = (dir_ / "varrel.exe").wstring();
-    std::wstring commandLine = L"\"" + exe + L"\"";
+    std::wstring commandLine = L"\"" + (dir_ / "varrel.exe").wstring() + L"\"";
     // Started from another folder, so that only its own path leads it to its settings file.
-    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         dir_.parent_path().c_str(), &startup, &info))
         return false;
-    UniqueHandle thread(info.hThread);
+    CloseHandle(info.hThread);
     process_.Reset(info.hProcess);
     threadId_ = info.dwThreadId;
     main_ = WaitForWindow(threadId_, "-= Varrel =-");
@@ -176,9 +110,10 @@ bool VarrelProcess::Start() {
     return motion_ && about_ && Sync(motion_);
 }
 
-bool VarrelProcess::Add(const std::string& text) {
-    SetTextOf(Control(IDC_POSITION), text);
-    return Command(motion_, IDC_ADD, STN_CLICKED);
+bool VarrelProcess::Add(const std::string& text, int code) {
+    SendMessageTimeoutA(Control(IDC_POSITION), WM_SETTEXT, 0,
+                        reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 60000, nullptr);
+    return Command(motion_, IDC_ADD, code);
 }
 
 bool VarrelProcess::Select(int index) {
@@ -192,48 +127,32 @@ HWND VarrelProcess::OpenActionDialog(int index) {
     return WaitForWindow(threadId_, "Mouse action");
 }
 
-bool VarrelProcess::WaitForStartCaption(const char* caption) const {
-    return WaitFor([&] { return StartCaption() == caption; });
-}
-
 bool VarrelProcess::MoveTo(POINT topLeft) {
     SetWindowPos(main_, nullptr, topLeft.x, topLeft.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    RECT box{};
     return WaitFor([&] {
-        RECT box{};
-        GetWindowRect(main_, &box);
-        return box.left == topLeft.x && box.top == topLeft.y;
+        return GetWindowRect(main_, &box) && box.left == topLeft.x && box.top == topLeft.y;
     });
 }
 
 bool VarrelProcess::Settle() const {
-    return Sync(main_) && WaitFor([this] {
-               GUITHREADINFO info{};
-               info.cbSize = sizeof info;
-               return GetGUIThreadInfo(threadId_, &info) && !info.hwndCapture;
-           });
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return Sync(main_) &&
+           WaitFor([&] { return GetGUIThreadInfo(threadId_, &info) && !info.hwndCapture; });
 }
 
-std::optional<int> VarrelProcess::Selection() const {
-    const LRESULT index = SendServed(Control(IDC_POINTS), LB_GETCURSEL).value_or(LB_ERR);
-    return index < 0 ? std::nullopt : std::optional<int>(static_cast<int>(index));
+Texts VarrelProcess::Entries() const {
+    Texts entries(std::max<LRESULT>(SendServed(Control(IDC_POINTS), LB_GETCOUNT).value_or(0), 0));
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        entries[i] = ReadText(Control(IDC_POINTS), LB_GETTEXTLEN, LB_GETTEXT, i);
+    return entries;
 }
 
-bool VarrelProcess::HideAfterStart() const {
-    return SendServed(Control(IDC_HIDE_AFTER_START), BM_GETCHECK) == BST_CHECKED;
-}
-
-bool VarrelProcess::WaitForExit(DWORD timeoutMs) {
-    return !process_ || WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
-}
-
-bool VarrelProcess::Running() const {
-    return process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT;
-}
-
-std::optional<DWORD> VarrelProcess::ExitCode() const {
+std::optional<DWORD> VarrelProcess::WaitForExit(DWORD timeoutMs) const {
     DWORD code = 0;
-    if (Running() || !process_ || !GetExitCodeProcess(process_.Get(), &code)) return std::nullopt;
-    return code;
+    const bool ended = process_ && WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
+    return ended && GetExitCodeProcess(process_.Get(), &code) ? std::optional(code) : std::nullopt;
 }
 
 }  // namespace varrel::e2e

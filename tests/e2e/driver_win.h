@@ -1,5 +1,4 @@
-// VarrelProcess and friends: start the real varrel.exe in a scratch folder, drive it by window
-// messages (and by real input where input is the point), read its state and its settings file.
+// VarrelProcess and friends: the real varrel.exe in a scratch folder, driven by messages and input.
 #pragma once
 
 #include <windows.h>
@@ -7,7 +6,6 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "motion/unique_handle_win.h"
 #include "resources/resource.h"
@@ -15,37 +13,48 @@
 
 namespace varrel::e2e {
 
+using testing::Texts;
 using testing::WaitFor;
-using Texts = std::vector<std::string>;
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
-void WriteWholeFile(const std::filesystem::path& path, const std::string& bytes);
 
 // A message sent to another process's window and served; nothing when it was not served in time.
-std::optional<LRESULT> SendServed(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+inline std::optional<LRESULT> SendServed(HWND window, UINT message, WPARAM w = 0, LPARAM l = 0) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, message, w, l, SMTO_NORMAL, 60000, &result))
+        return std::nullopt;
+    return static_cast<LRESULT>(result);
+}
 inline bool Sync(HWND window) { return SendServed(window, WM_NULL).has_value(); }
-// The command control `id` of `parent` sends: sent and served, or posted (for a command whose
-// handler runs a modal loop, a dialog or a message box).
-bool Command(HWND parent, int id, int code = 0);
-void PostCommand(HWND parent, int id, int code = 0);
-// Texts go with the wide messages and are converted in the ANSI code page, as the program keeps
-// them.
+// The command control `id` sends: sent and served, or posted (when its handler runs a modal loop).
+inline bool Command(HWND parent, int id, int code = 0) {
+    return SendServed(parent, WM_COMMAND, MAKEWPARAM(id, code),
+                      reinterpret_cast<LPARAM>(GetDlgItem(parent, id)))
+        .has_value();
+}
+inline void PostCommand(HWND parent, int id, int code = 0) {
+    PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, code),
+                 reinterpret_cast<LPARAM>(GetDlgItem(parent, id)));
+}
+// Whole, by the wide messages (the A ones overrun under Wine), in the ANSI code page as kept.
 std::string TextOf(HWND window);
-void SetTextOf(HWND window, const std::string& text);
-Texts ListBoxEntries(HWND listBox);
 // A visible top-level window of the thread with this caption, once it shows; null on time-out.
 HWND WaitForWindow(DWORD threadId, const std::string& caption);
 
 // Real input: each event carries its own absolute position (flags 0: a move), so a pointer that
 // something else moves meanwhile cannot shift where it lands.
 void Mouse(std::initializer_list<std::pair<DWORD, POINT>> events);
-inline void Click(POINT at) {
-    Mouse({{0, at}, {MOUSEEVENTF_LEFTDOWN, at}, {MOUSEEVENTF_LEFTUP, at}});
+inline POINT CentreOf(HWND window) {
+    RECT box{};
+    GetWindowRect(window, &box);
+    return {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
 }
-POINT CentreOf(HWND window);
+inline void Click(POINT p) { Mouse({{0, p}, {MOUSEEVENTF_LEFTDOWN, p}, {MOUSEEVENTF_LEFTUP, p}}); }
 void PressKeys(std::initializer_list<WORD> keys);  // pressed in order, released in reverse
 inline void PressShiftEscape() { PressKeys({VK_SHIFT, VK_ESCAPE}); }
-bool ShiftEscapeIsFree();  // no program holds the hotkey
+inline bool ShiftEscapeIsFree() {  // no program holds the hotkey
+    return RegisterHotKey(nullptr, 0x7A1, MOD_SHIFT, VK_ESCAPE) && UnregisterHotKey(nullptr, 0x7A1);
+}
 
 // One run of varrel.exe, copied into a fresh folder of its own (so its varrel.cfg is its own).
 class VarrelProcess {
@@ -53,8 +62,6 @@ class VarrelProcess {
     // With config, writes it there as varrel.cfg first; folder: more of the folder's name.
     explicit VarrelProcess(std::optional<std::string> config = std::nullopt,
                            const std::wstring& folder = L"");
-    VarrelProcess(const VarrelProcess&) = delete;
-    VarrelProcess& operator=(const VarrelProcess&) = delete;
     ~VarrelProcess();  // ends a program still running, removes the folder
 
     // Starts the program and waits until its main window and both pages exist.
@@ -63,29 +70,25 @@ class VarrelProcess {
     HWND Motion() const { return motion_; }
     HWND About() const { return about_; }
     HWND Control(int id) const { return GetDlgItem(motion_, id); }
-    DWORD ThreadId() const { return threadId_; }
 
-    bool Add(const std::string& text);
+    bool Add(const std::string& text, int code = STN_CLICKED);  // code: STN_DBLCLK, a double-click
     bool Select(int index);  // as a click on the entry does, its notification included
     HWND OpenActionDialog(int index);
     bool PressStart() { return Command(motion_, IDC_START); }
     std::string StartCaption() const { return TextOf(Control(IDC_START)); }
-    bool WaitForStartCaption(const char* caption) const;
     bool MoveTo(POINT topLeft);
     // The program has served its input and no control of it holds the mouse capture.
     bool Settle() const;
 
-    Texts Entries() const { return ListBoxEntries(Control(IDC_POINTS)); }
-    std::optional<int> Selection() const;
+    Texts Entries() const;
     std::string Position() const { return TextOf(Control(IDC_POSITION)); }
-    bool HideAfterStart() const;
 
     std::filesystem::path ConfigPath() const { return dir_ / "varrel.cfg"; }
     std::optional<std::string> Config() const { return ReadWholeFile(ConfigPath()); }
 
-    bool WaitForExit(DWORD timeoutMs = 60000);
-    bool Running() const;
-    std::optional<DWORD> ExitCode() const;
+    // The exit code once the program has ended; nothing while it runs.
+    std::optional<DWORD> WaitForExit(DWORD timeoutMs = 60000) const;
+    bool Running() const { return process_ && !WaitForExit(0); }
 
   private:
     std::filesystem::path dir_;
