@@ -50,7 +50,7 @@ TEST(MotionWorker, WalksTheClosedPathLapAfterLapOrWaitsForTheStop) {
         {{"40,40"}, 0, 0, 1, ""},
         {{"1,1", "1,1,D", "1,1,U", "1,1,B"}, 0, 0, 4, ""},
         {{"1,1", "9,9", "4,4"}, -2, 0, 0, ""},
-        {{"1,1", "9,9", "4,4"}, 2, 0, 1, ""},  // the stop ends the build and the run: no wait
+        {{"1,1", "9,9", "4,4"}, 2, 0, 1, ""}  // the stop ends the build and the run: no wait
     };
     for (const auto& [entries, trouble, endAfter, count, trace] : cases) {
         SCOPED_TRACE(::testing::PrintToString(std::tie(entries, trouble)));

@@ -27,8 +27,7 @@ TEST(SegmentWalk, StepsAlongTheMajorAxisToJustShortOfTheEndAfterAClickForCOnly) 
         {{0, 0}, {2, 0}, "DUBc x", 99, "M0,0 S20 M1,0 S20 "},
         {{0, 0}, {100, 0}, " ", 2, "M0,0 S20 M1,0 S20 M2,0 S20 "},
         {{5, 6}, {100, 0}, "C", 0, "P5,6 S10 R5,6 "},  // the button never stays down
-        {{2147483645, 0}, {2147483647, 1}, " ", 99, "M2147483645,0 S20 M2147483646,0.5 S20 "},
-    };
+        {{2147483645, 0}, {2147483647, 1}, " ", 99, "M2147483645,0 S20 M2147483646,0.5 S20 "}};
     for (const auto& [start, end, actions, endAfter, trace] : cases) {
         for (const char* a = actions; *a; ++a) {
             SCOPED_TRACE(std::string(trace) + "with action " + *a);

@@ -40,8 +40,7 @@ TEST(ParseEntry, SplitsAtCommasLikeStrtokAndReadsNumbersLikeAtoiWithin32Bits) {
         {"2147483647,-2147483648", "2147483647,-2147483648  "},
         {"2147483648,-2147483649", "2147483647,-2147483648  "},
         {std::string(5000, '9') + ",-" + std::string(40, '9'), "2147483647,-2147483648  "},
-        {std::string(30, ' ') + "123," + std::string(50, '0') + "456,C", "123,456 C"},
-    };
+        {std::string(30, ' ') + "123," + std::string(50, '0') + "456,C", "123,456 C"}};
     for (const auto& [text, reading] : cases) EXPECT_EQ(Reading(text), reading) << text;
 }
 
@@ -84,8 +83,7 @@ TEST(ApplyAction, WorksOnTheThirdFieldAsTheParserFindsIt) {
         {"a", C::Click, "a"},
         {",C", C::None, ",C"},
         {",", C::None, ","},
-        {"", C::Down, ""},
-    };
+        {"", C::Down, ""}};
     for (const auto& [entry, choice, result] : cases)
         EXPECT_EQ(ApplyAction(entry, choice), result) << entry << " " << static_cast<int>(choice);
 }

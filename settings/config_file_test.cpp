@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/long_text_match.h"
 #include "tests/support/memory_profile_store.h"
 #include "tests/support/vector_point_list.h"
 
@@ -39,8 +38,7 @@ TEST(ConfigFile, LoadsTheTokensBetweenSpacesAndHideLikeAtoiThenSavesPointThenHid
             {"", "", {}, false, 9},
             {"1,1 2,2", "0", {"1,1", "2,2"}, false, -1},
             {"1,1 2,2", "1", {"1,1", "2,2"}, true, 0},
-            {"1,1 2,2", "1", {"1,1", "2,2"}, true, 1},
-        };
+            {"1,1 2,2", "1", {"1,1", "2,2"}, true, 1}};
     for (const auto& [point, hide, entries, set, gap] : cases) {
         SCOPED_TRACE(hide.value_or("(no Hide)") + ", gap " + std::to_string(gap));
         testing::MemoryProfileStore store;
@@ -50,13 +48,13 @@ TEST(ConfigFile, LoadsTheTokensBetweenSpacesAndHideLikeAtoiThenSavesPointThenHid
         bool option = !set;
         LoadConfig(store, list, option);
         list.Remove(0);  // what the list held before: the stored entries come after it
-        EXPECT_TRUE(testing::SameTexts(list.Entries(), entries));
+        EXPECT_TRUE(list.Entries() == entries);  // not printed: up to a megabyte
         EXPECT_TRUE(option == set && store.writes.empty());
         std::string file = "[Main]Point=";  // the entries, with single spaces between them
         for (std::size_t i = 0; i < entries.size(); ++i) file += (i ? " " : "") + entries[i];
         EXPECT_EQ(SaveConfig(store, GappedList(entries, gap), set), gap == 9);
-        EXPECT_TRUE(testing::SameText(
-            store.writes, gap < 9 ? "" : file + "\n[Main]Hide=" + (set ? "1" : "0") + "\n"));
+        EXPECT_TRUE(store.writes ==
+                    (gap < 9 ? "" : file + "\n[Main]Hide=" + (set ? "1" : "0") + "\n"));
     }
     testing::MemoryProfileStore failing;  // a save that does not reach the file says so
     failing.fails = true;

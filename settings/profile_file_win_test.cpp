@@ -6,7 +6,6 @@
 
 #include <filesystem>
 
-#include "tests/support/long_text_match.h"
 #include "tests/support/vector_point_list.h"
 
 namespace varrel {
@@ -53,7 +52,7 @@ TEST_F(ProfileFileTest, ValuesComeBackWholeWhateverTheirLengthAndBytesAndMissing
         values.emplace_back(length, 'v');
     for (const std::string& value : values) {
         EXPECT_TRUE(file.Write("Main", "Point", value));
-        EXPECT_TRUE(testing::SameText(file.Read("Main", "Point").value_or("-"), value))
+        EXPECT_TRUE(file.Read("Main", "Point") == value)  // not printed: up to a megabyte
             << value.substr(0, 20);
     }
     EXPECT_EQ(file.Read("Main", "Nothing"), std::nullopt);

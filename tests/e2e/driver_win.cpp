@@ -18,7 +18,8 @@ namespace {
 std::string ReadText(HWND window, UINT lengthMessage, UINT textMessage, WPARAM index = 0) {
     const LRESULT length = SendServed(window, lengthMessage, index).value_or(-1);
     if (length <= 0) return {};
-    std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
+    // Room to spare: an entry the program replaces between the two messages may have grown.
+    std::wstring wide(static_cast<std::size_t>(length) + 64, L'\0');
     const WPARAM first = textMessage == WM_GETTEXT ? wide.size() : index;
     const LRESULT got =
         SendServed(window, textMessage, first, reinterpret_cast<LPARAM>(&wide[0])).value_or(0);

@@ -4,7 +4,6 @@
 #include <tuple>
 
 #include "tests/e2e/driver_win.h"
-#include "tests/support/long_text_match.h"
 
 namespace varrel::e2e {
 namespace {
@@ -47,18 +46,18 @@ TEST(Settings, LoadedAtStartAndWrittenBackWholeByTheCloseTab) {
          {"\xe9,\xff", "1,1,\x80", "\x81\x8d\x8f\x90\x9d"},
          false},
         {ConfigWith(std::string(1 << 20, '5') + " 1,1"), {std::string(1 << 20, '5'), "1,1"}, false},
-        {ConfigWith(Joined(many), "1"), many, true},  // read back from the file only
+        {ConfigWith(Joined(many), "1"), many, true}  // read back from the file only
     };
     for (const auto& [file, entries, hide] : cases) {
         SCOPED_TRACE(file ? file->substr(0, 30) : "no file");
         VarrelProcess app(file);
         ASSERT_TRUE(app.Start());
         EXPECT_EQ(Checked(app.Control(IDC_HIDE_AFTER_START)), hide);
-        EXPECT_TRUE(entries.size() > 99 || varrel::testing::SameTexts(app.Entries(), entries));
+        EXPECT_TRUE(entries.size() > 99 || app.Entries() == entries);  // not printed: megabytes
         PostCommand(app.Main(), IDC_TAB_CLOSE);
         EXPECT_EQ(app.WaitForExit(), 0u);
         const std::string saved = app.Config().value_or("");
-        EXPECT_TRUE(varrel::testing::SameText(ValueOf(saved, "Point"), Joined(entries)));
+        EXPECT_TRUE(ValueOf(saved, "Point") == Joined(entries));
         EXPECT_EQ(ValueOf(saved, "Hide"), hide ? "1" : "0");
     }
 }
