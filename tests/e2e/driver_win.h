@@ -17,6 +17,10 @@ using testing::Texts;
 using testing::WaitFor;
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
+// A settings file as the program writes it.
+inline std::string ConfigWith(const std::string& point, const char* hide = "0") {
+    return "[Main]\r\nPoint=" + point + "\r\nHide=" + hide + "\r\n";
+}
 
 // A message sent to another process's window and served; nothing when it was not served in time.
 inline std::optional<LRESULT> SendServed(HWND window, UINT message, WPARAM w = 0, LPARAM l = 0) {

@@ -23,13 +23,6 @@ Texts EventTexts(const std::vector<MouseEvent>& events, POINT skip, int64_t sinc
     return out;
 }
 
-Texts MovesAlong(int x0, int x1, int y) {
-    Texts out;
-    for (int x = x0; x != x1; x += x1 > x0 ? 1 : -1)
-        out.push_back("M" + std::to_string(x) + "," + std::to_string(y));
-    return out;
-}
-
 ::testing::AssertionResult IsLaps(const Texts& seen, const Texts& lap, std::size_t laps) {
     if (seen.size() < laps * lap.size())
         return ::testing::AssertionFailure() << seen.size() << " events, not " << laps << " laps";

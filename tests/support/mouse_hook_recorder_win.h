@@ -32,8 +32,6 @@ bool WaitFor(const std::function<bool()>& pred, DWORD timeoutMs = 60000);
 // "M100,100", "D…", "U…" for each event stamped after `since`, without the move that a button
 // event carrying MOUSEEVENTF_MOVE adds just before itself, and without the events at `skip`.
 Texts EventTexts(const std::vector<MouseEvent>& events, POINT skip = {-1, -1}, int64_t since = 0);
-// The moves from (x0, y) towards x1 along the row, x1 itself excluded.
-Texts MovesAlong(int x0, int x1, int y);
 // seen is lap over and over, for at least `laps` whole laps, cut anywhere after that.
 ::testing::AssertionResult IsLaps(const Texts& seen, const Texts& lap, std::size_t laps);
 
