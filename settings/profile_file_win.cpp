@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "settings/ansi_text_win.h"
+
 namespace varrel {
 
 namespace {
@@ -18,27 +20,6 @@ constexpr DWORD FIRST_PATH_BUFFER = MAX_PATH;
 // lie outside that code page), because the A functions have limits the list outgrows:
 // WritePrivateProfileStringA keeps only a value's length modulo 32,768 characters (it passes a
 // counted string with a 16-bit byte length), and neither takes a file name of MAX_PATH or more.
-
-std::wstring Widen(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    const int length = static_cast<int>(text.size());
-    const int wideLength = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-    if (wideLength <= 0) return std::wstring();
-    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), length, &wide[0], wideLength);
-    return wide;
-}
-
-std::string Narrow(const std::wstring& wide) {
-    if (wide.empty()) return std::string();
-    const int length = static_cast<int>(wide.size());
-    const int narrowLength =
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-    if (narrowLength <= 0) return std::string();
-    std::string text(static_cast<std::size_t>(narrowLength), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), length, &text[0], narrowLength, nullptr, nullptr);
-    return text;
-}
 
 // The profile functions open no file name of MAX_PATH characters or more, and take no \\?\ form
 // (Wine then even writes to a file of a garbled name): a longer name is used in its short (8.3)

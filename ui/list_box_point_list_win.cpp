@@ -4,6 +4,12 @@
 #include <algorithm>
 #include <string>
 
+#include "settings/ansi_text_win.h"
+
+// Entry texts go to and from the list box as wide text, converted in the ANSI code page as the A
+// messages would convert them: the A form of LB_GETTEXT passes through a fixed buffer in Wine that
+// a long entry overruns.
+
 namespace varrel {
 
 namespace {
@@ -13,30 +19,6 @@ struct EntryReadRequest {
     int index;
     std::optional<std::string> text;
 };
-
-// Entry texts go to and from the list box as wide text, converted in the ANSI code page as the A
-// messages would convert them: the A form of LB_GETTEXT passes through a fixed buffer in Wine that
-// a long entry overruns. Every byte of the code page comes back as it went in.
-std::wstring Widen(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    const int length = static_cast<int>(text.size());
-    const int wideLength = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-    if (wideLength <= 0) return std::wstring();
-    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), length, &wide[0], wideLength);
-    return wide;
-}
-
-std::string Narrow(const std::wstring& wide) {
-    if (wide.empty()) return std::string();
-    const int length = static_cast<int>(wide.size());
-    const int narrowLength =
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-    if (narrowLength <= 0) return std::string();
-    std::string text(static_cast<std::size_t>(narrowLength), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), length, &text[0], narrowLength, nullptr, nullptr);
-    return text;
-}
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "settings/ansi_text_win.h"
 #include "varrel_exe_path.h"
 
 namespace varrel::e2e {
@@ -23,11 +24,8 @@ std::string ReadText(HWND window, UINT lengthMessage, UINT textMessage, WPARAM i
     const WPARAM first = textMessage == WM_GETTEXT ? wide.size() : index;
     const LRESULT got =
         SendServed(window, textMessage, first, reinterpret_cast<LPARAM>(&wide[0])).value_or(0);
-    const int n = static_cast<int>(std::clamp<LRESULT>(got, 0, length));
-    std::string text(static_cast<std::size_t>(n) * 2, '\0');
-    text.resize(static_cast<std::size_t>(
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), n, &text[0], n * 2, nullptr, nullptr)));
-    return text;
+    wide.resize(static_cast<std::size_t>(std::clamp<LRESULT>(got, 0, length)));
+    return Narrow(wide);
 }
 
 }  // namespace

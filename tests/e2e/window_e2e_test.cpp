@@ -94,20 +94,19 @@ TEST(Window, ViewTabsAddSelectRemoveTheActionDialogAndHide) {
     EXPECT_FALSE(app.Config());
     EXPECT_TRUE(IsWindowVisible(app.Motion()) && !IsWindowVisible(app.About()));
     // Typed text, then what Add appends: nothing for an empty field, never white space (the entry
-    // reads as the text does; an action after a blank is none), at most 14 characters. Both clicks
-    // of a double-click add. The eleventh entry brings a scroll bar.
-    const std::tuple<const char*, const char*, int> adds[] = {
-        {"", "", STN_CLICKED},
-        {"abc", "abc", STN_CLICKED},
-        {"-1234,1234", "-1234,1234", STN_CLICKED},
-        {"-12345,-12345,C", "-12345,-12345,", STN_CLICKED},
-        {" 12 , 34 ", "12,34", STN_CLICKED},
-        {"10 20", "10", STN_CLICKED},
-        {"  64 ,  48 , C", "64,48", STN_CLICKED},
-        {"  640 ,  480 ,C", "640,480,C", STN_CLICKED},
-        {"  640 ,  480 ,C", "640,480,C", STN_DBLCLK}};
-    for (const auto& [typed, appended, code] : adds) {
-        ASSERT_TRUE(app.Add(typed, code));
+    // reads as the text does; an action after a blank is none), at most 14 characters. The last is
+    // a double-click: both its clicks add. The eleventh entry brings a scroll bar.
+    const std::pair<const char*, const char*> adds[] = {{"", ""},
+                                                        {"abc", "abc"},
+                                                        {"-1234,1234", "-1234,1234"},
+                                                        {"-12345,-12345,C", "-12345,-12345,"},
+                                                        {" 12 , 34 ", "12,34"},
+                                                        {"10 20", "10"},
+                                                        {"  64 ,  48 , C", "64,48"},
+                                                        {"  640 ,  480 ,C", "640,480,C"},
+                                                        {"  640 ,  480 ,C", "640,480,C"}};
+    for (const auto& [typed, appended] : adds) {
+        ASSERT_TRUE(app.Add(typed, &typed == &adds[8].first ? STN_DBLCLK : STN_CLICKED));
         if (*appended) expected.push_back(appended);
         EXPECT_EQ(app.Entries(), expected) << typed;
         EXPECT_EQ(app.Position(), typed) << "Add leaves the field as it was";
