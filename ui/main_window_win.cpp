@@ -46,6 +46,7 @@ INT_PTR OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
     ScaledLayout* layout = LayoutOf(window);
     if (!layout) return FALSE;
     layout->ChangeDpi(LOWORD(wParam));
+    FitPointListColumns(g_app.motionPage);
     const auto* suggested = reinterpret_cast<const RECT*>(lParam);
     SetWindowPos(window, nullptr, suggested->left, suggested->top,
                  suggested->right - suggested->left, suggested->bottom - suggested->top,

@@ -82,18 +82,8 @@ void BlinkDisc(ScreenPoint at) {
     ReleaseDC(nullptr, screen);
 }
 
-// The list shows two whole columns: the sideways scroll bar then shows only once the entries fill
-// both, where the platform's default width would show one and a part, and the bar with it.
-void FitTwoColumns(HWND page) {
-    HWND list = GetDlgItem(page, IDC_POINTS);
-    RECT client{};
-    if (!GetClientRect(list, &client) || client.right < POINT_LIST_COLUMNS) return;
-    SendMessageA(list, LB_SETCOLUMNWIDTH, static_cast<WPARAM>(client.right / POINT_LIST_COLUMNS),
-                 0);
-}
-
 INT_PTR OnInitDialog(HWND page) {
-    FitTwoColumns(page);
+    FitPointListColumns(page);
     LoadSettings(page);
     g_runControl =
         std::make_unique<RunControl>(page, g_app.mainWindow ? g_app.mainWindow : GetParent(page));
@@ -242,6 +232,14 @@ std::optional<SaveFailure> SaveMotionPageSettings(HWND page) {
     const DWORD error = store.LastError();
     return SaveFailure{store.Path(),
                        error ? SystemMessage(error) : L"The point list could not be read."};
+}
+
+void FitPointListColumns(HWND page) {
+    HWND list = GetDlgItem(page, IDC_POINTS);
+    RECT client{};
+    if (!GetClientRect(list, &client) || client.right < POINT_LIST_COLUMNS) return;
+    SendMessageA(list, LB_SETCOLUMNWIDTH, static_cast<WPARAM>(client.right / POINT_LIST_COLUMNS),
+                 0);
 }
 
 void EndMotionPageRun() {

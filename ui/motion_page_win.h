@@ -24,6 +24,11 @@ struct SaveFailure {
 // Writes the point list and "Hide after start" to the settings file; what went wrong, if it did.
 std::optional<SaveFailure> SaveMotionPageSettings(HWND page);
 
+// The point list shows two whole columns: the sideways scroll bar then shows only once the entries
+// fill both, where the platform's default width would show one and a part. Again after the list
+// changed its size (a new display scale).
+void FitPointListColumns(HWND page);
+
 // Ends the page's run, if one goes on: when this returns, no further pointer event comes.
 void EndMotionPageRun();
 
