@@ -1,4 +1,5 @@
-# Cross-compiles for 32-bit Windows with mingw-w64 (posix thread model) and runs the results under Wine.
+# Cross-compiles for 32-bit Windows (the product as shipped) with mingw-w64, posix thread model;
+# the results run under 32-bit Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 
@@ -11,4 +12,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# The loader by its path: Debian's wine script would pick the 32-bit one anyway, but the 64-bit
+# configuration must not go through it, so both name theirs.
+set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine)

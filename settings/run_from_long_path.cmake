@@ -1,5 +1,5 @@
 # Runs a test exe copied into a directory whose path is longer than MAX_PATH (cmake -P script).
-# -DEXE=the exe -DDIR=where to build the long directory -DFILTER=gtest filter -DRESULT=xml path
+# -DEXE=the exe -DEMULATOR=the Wine loader -DDIR=where to build the long directory -DFILTER=gtest filter -DRESULT=xml path
 set(dir ${DIR})
 file(REMOVE_RECURSE ${dir})
 string(LENGTH "${dir}" length)
@@ -10,7 +10,7 @@ endwhile()
 file(MAKE_DIRECTORY ${dir})
 file(COPY ${EXE} DESTINATION ${dir})
 get_filename_component(name ${EXE} NAME)
-execute_process(COMMAND wine ${dir}/${name} --gtest_filter=${FILTER} --gtest_output=xml:${RESULT}
+execute_process(COMMAND ${EMULATOR} ${dir}/${name} --gtest_filter=${FILTER} --gtest_output=xml:${RESULT}
                 RESULT_VARIABLE rc)
 file(REMOVE_RECURSE ${DIR})
 if(NOT rc EQUAL 0)
