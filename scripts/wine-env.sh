@@ -78,18 +78,24 @@ VARREL_XVFB_PID=
 
 wine_session_start() {
   if [ -z "${DISPLAY:-}" ]; then
-    local n
+    # A display of our own: another session may take the same free number at the same moment,
+    # so the number counts as ours only once our Xvfb answers on it.
+    local n i
     for n in $(seq 91 140); do
       [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
       Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
       VARREL_XVFB_PID=$!
-      export DISPLAY=":$n"
-      local i
       for i in $(seq 1 50); do
-        xdpyinfo >/dev/null 2>&1 && break
+        kill -0 "$VARREL_XVFB_PID" 2>/dev/null || break
+        DISPLAY=":$n" xdpyinfo >/dev/null 2>&1 && break
         sleep 0.1
       done
-      break
+      if kill -0 "$VARREL_XVFB_PID" 2>/dev/null; then
+        export DISPLAY=":$n"
+        break
+      fi
+      wait "$VARREL_XVFB_PID" 2>/dev/null
+      VARREL_XVFB_PID=
     done
   fi
   xdpyinfo >/dev/null 2>&1 || return 1
