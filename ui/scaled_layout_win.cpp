@@ -38,9 +38,8 @@ Function User32Function(const char* name) {
 }
 
 UINT SystemDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
-    if (screen) ReleaseDC(nullptr, screen);
+    const ScreenDc screen;
+    const int dpi = screen ? GetDeviceCaps(screen.Get(), LOGPIXELSX) : 0;
     return dpi > 0 ? static_cast<UINT>(dpi) : BASE_DPI;
 }
 
@@ -49,17 +48,15 @@ UINT SystemDpi() {
 BaseUnits MeasureUnits(HFONT font) {
     static const wchar_t LETTERS[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
     BaseUnits units;
-    HDC screen = GetDC(nullptr);
-    if (!screen) return units;
-    const HGDIOBJ old = SelectObject(screen, font);
+    const ScreenDc screen;
+    const Selected selected(screen.Get(), font);
     TEXTMETRICW metrics{};
     SIZE extent{};
-    if (GetTextMetricsW(screen, &metrics) &&
-        GetTextExtentPoint32W(screen, LETTERS, static_cast<int>(std::size(LETTERS)) - 1, &extent)) {
+    if (screen && GetTextMetricsW(screen.Get(), &metrics) &&
+        GetTextExtentPoint32W(screen.Get(), LETTERS, static_cast<int>(std::size(LETTERS)) - 1,
+                              &extent)) {
         units = {(extent.cx / 26 + 1) / 2, metrics.tmHeight};
     }
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
     return units;
 }
 
@@ -121,24 +118,18 @@ GdiObject ArtAtSize(int artId, SIZE size) {
     }
     if (!chosen.Get() || (chosenSize.cx == size.cx && chosenSize.cy == size.cy)) return chosen;
 
-    HDC screen = GetDC(nullptr);
-    if (!screen) return chosen;
-    GdiObject scaled(CreateCompatibleBitmap(screen, size.cx, size.cy));
-    HDC from = CreateCompatibleDC(screen);
-    HDC to = CreateCompatibleDC(screen);
-    if (scaled.Get() && from && to) {
-        const HGDIOBJ oldFrom = SelectObject(from, chosen.Get());
-        const HGDIOBJ oldTo = SelectObject(to, scaled.Get());
-        SetStretchBltMode(to, HALFTONE);
-        SetBrushOrgEx(to, 0, 0, nullptr);
-        StretchBlt(to, 0, 0, size.cx, size.cy, from, 0, 0, chosenSize.cx, chosenSize.cy, SRCCOPY);
-        SelectObject(from, oldFrom);
-        SelectObject(to, oldTo);
-    }
-    if (from) DeleteDC(from);
-    if (to) DeleteDC(to);
-    ReleaseDC(nullptr, screen);
-    return scaled.Get() ? std::move(scaled) : std::move(chosen);
+    const ScreenDc screen;
+    GdiObject scaled(screen ? CreateCompatibleBitmap(screen.Get(), size.cx, size.cy) : nullptr);
+    const MemoryDc from(CreateCompatibleDC(screen.Get())), to(CreateCompatibleDC(screen.Get()));
+    if (!scaled || !from || !to) return chosen;
+    {
+        const Selected source(from.Get(), chosen.Get()), target(to.Get(), scaled.Get());
+        SetStretchBltMode(to.Get(), HALFTONE);
+        SetBrushOrgEx(to.Get(), 0, 0, nullptr);
+        StretchBlt(to.Get(), 0, 0, size.cx, size.cy, from.Get(), 0, 0, chosenSize.cx, chosenSize.cy,
+                   SRCCOPY);
+    }  // both bitmaps deselected before they go
+    return scaled;
 }
 
 // The system would scale dialogs on a DPI change by its own rules; this layout does it instead.

@@ -3,8 +3,9 @@
 
 #include <windows.h>
 
-#include <utility>
 #include <vector>
+
+#include "win/owned_win.h"
 
 namespace varrel {
 
@@ -17,33 +18,6 @@ constexpr UINT BASE_DPI = 96;                         // 100 %, what the images 
 UINT WindowDpi(HWND window);
 // The system's cursor size at a DPI, in pixels.
 int CursorSizeForDpi(UINT dpi);
-
-// The one owner of a GDI object or a cursor, released when the owner goes.
-template <typename Handle, BOOL(WINAPI* Free)(Handle)>
-class Owned {
-  public:
-    Owned() = default;
-    explicit Owned(Handle h) : h_(h) {}
-    Owned(Owned&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
-    Owned& operator=(Owned&& other) noexcept {
-        if (this != &other) Reset(std::exchange(other.h_, nullptr));
-        return *this;
-    }
-    Owned(const Owned&) = delete;
-    Owned& operator=(const Owned&) = delete;
-    ~Owned() { Reset(); }
-
-    Handle Get() const { return h_; }
-    void Reset(Handle h = nullptr) {
-        if (h_) Free(h_);
-        h_ = h;
-    }
-
-  private:
-    Handle h_ = nullptr;
-};
-using GdiObject = Owned<HGDIOBJ, DeleteObject>;
-using OwnedCursor = Owned<HCURSOR, DestroyCursor>;
 
 // Pixels per 4 horizontal and per 8 vertical dialog units of a dialog font.
 struct BaseUnits {

@@ -1,5 +1,4 @@
-// Text in the ANSI code page to and from wide text, as the A functions and messages convert it:
-// every byte of the code page comes back as it went in.
+// Texts of Windows: ANSI and wide conversions, a window's text, the system's words for an error.
 #pragma once
 
 #include <windows.h>
@@ -8,23 +7,16 @@
 
 namespace varrel {
 
-inline std::wstring Widen(const std::string& text) {
-    const int length = static_cast<int>(text.size());
-    const int wideLength = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(wideLength > 0 ? wideLength : 0), L'\0');
-    if (!wide.empty()) MultiByteToWideChar(CP_ACP, 0, text.data(), length, &wide[0], wideLength);
-    return wide;
-}
+// Text in the ANSI code page to and from wide text, as the A functions and messages convert it:
+// every byte of the code page comes back as it went in.
+std::wstring Widen(const std::string& text);
+std::string Narrow(const std::wstring& wide);
 
-inline std::string Narrow(const std::wstring& wide) {
-    const int length = static_cast<int>(wide.size());
-    const int narrowLength =
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(narrowLength > 0 ? narrowLength : 0), '\0');
-    if (!text.empty())
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), length, &text[0], narrowLength, nullptr,
-                            nullptr);
-    return text;
-}
+// A window's whole text, in the ANSI code page; empty when it has none.
+std::string WindowText(HWND window);
+
+// The system's own words for an error code, without the line end it adds; "Error N." when it has
+// none.
+std::wstring SystemMessage(DWORD error);
 
 }  // namespace varrel

@@ -66,7 +66,8 @@ TEST(Window, ViewTabsAddSelectRemoveTheActionDialogAndHide) {
     // View inverts a disc at the entry (no y: 0) a moment, then all is as it was. Enter and Esc,
     // posted before it, end nothing.
     HWND list = app.Control(IDC_POINTS);
-    HDC dc = GetDC(nullptr);
+    const ScreenDc screen;
+    const HDC dc = screen.Get();
     for (int i : {0, 1}) {
         const POINT c = i ? POINT{200, 0} : POINT{100, 100},
                     p[] = {c, {c.x - 2, c.y + 2}, {c.x + 2, c.y + 1}, {c.x, c.y + 7}};
@@ -84,7 +85,6 @@ TEST(Window, ViewTabsAddSelectRemoveTheActionDialogAndHide) {
         ASSERT_TRUE(Sync(app.Motion()));  // the blink runs on the page's thread: it is over
         EXPECT_TRUE(shows(0)) << i;
     }
-    ReleaseDC(nullptr, dc);
     EXPECT_TRUE(app.Running() && IsWindowVisible(app.Main()));
     // Only hiding the Motion page saves: not hiding a hidden page, nor showing one.
     ASSERT_TRUE(tab(IDC_TAB_ABOUT));
