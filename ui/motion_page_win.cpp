@@ -17,6 +17,7 @@
 #include "ui/list_box_point_list_win.h"
 #include "ui/position_picker_win.h"
 #include "ui/run_control_win.h"
+#include "ui/scaled_layout_win.h"
 #include "win/owned_win.h"
 #include "win/text_win.h"
 
@@ -188,6 +189,12 @@ INT_PTR OnCaptureChanged(HWND page, LPARAM newCapture) {
     return TRUE;
 }
 
+// The main window has laid the page out for a new display scale: the list's columns fit it again.
+INT_PTR OnDpiChangedAfterParent(HWND page) {
+    FitPointListColumns(page);
+    return TRUE;
+}
+
 INT_PTR OnHotKey(WPARAM wParam, LPARAM lParam) {
     if (g_runControl) g_runControl->OnHotKey(wParam, lParam);
     return TRUE;
@@ -241,6 +248,8 @@ INT_PTR CALLBACK MotionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
             return OnCaptureChanged(page, lParam);
         case WM_HOTKEY:
             return OnHotKey(wParam, lParam);
+        case DPI_CHANGED_AFTER_PARENT_MESSAGE:
+            return OnDpiChangedAfterParent(page);
         case WM_CLOSE:
             return OnClose(page);
         case WM_DESTROY:

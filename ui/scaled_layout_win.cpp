@@ -1,33 +1,16 @@
-// ScaledLayout: fonts, places, images and the cursor of the main window for its DPI.
+// ScaledLayout: fonts, places, images and the cursor of a dialog window for its DPI.
 #include "ui/scaled_layout_win.h"
 
 #include <algorithm>
 #include <cmath>
 #include <iterator>
 
-#include "resources/resource.h"
-#include "ui/app_state_win.h"
-
 namespace varrel {
 
 namespace {
 
-constexpr int ART_SCALES = 4;  // 100, 125, 150 and 200 %: the 100 % id plus IDB_SCALED_STEP each
 constexpr int POINTS_PER_INCH = 72;
 constexpr DWORD DIALOG_DPI_BEHAVIOUR_DISABLE_ALL = 1;  // DDC_DISABLE_ALL
-
-// Named image controls by their id; the logo and the frame lines, which have none, by the size of
-// the 100 % image the dialog manager gave them (their sizes differ).
-struct Art {
-    int controlId;
-    int bitmapId;
-};
-constexpr Art NAMED_ART[] = {{IDC_TAB_MOTION, IDB_TAB_MOTION},
-                             {IDC_TAB_ABOUT, IDB_TAB_ABOUT},
-                             {IDC_TAB_CLOSE, IDB_TAB_CLOSE},
-                             {IDC_ADD, IDB_ADD},
-                             {IDC_TARGET, IDB_TARGET}};
-constexpr int UNNAMED_ART[] = {IDB_LOGO, IDB_VLINE, IDB_HLINE};
 
 // Functions of newer systems, looked up at run time: the program also runs where they are missing.
 template <typename Function>
@@ -75,42 +58,17 @@ SIZE BitmapSize(HBITMAP bitmap) {
     return {info.bmWidth, info.bmHeight};
 }
 
-GdiObject LoadArt(int id) {
-    return GdiObject(LoadImageA(g_app.instance ? g_app.instance : GetModuleHandleA(nullptr),
-                                MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0));
-}
-
-SIZE ArtSize(int id) {
-    const GdiObject art = LoadArt(id);
-    return BitmapSize(static_cast<HBITMAP>(art.Get()));
-}
-
-bool IsImageControl(HWND window) {
-    return (GetWindowLongPtrW(window, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP;
-}
-
-// The 100 % bitmap an image control shows; 0 for none known.
-int ArtOf(HWND control) {
-    const int id = GetDlgCtrlID(control);
-    for (const Art& art : NAMED_ART) {
-        if (art.controlId == id) return art.bitmapId;
-    }
-    const SIZE shown =
-        BitmapSize(reinterpret_cast<HBITMAP>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0)));
-    for (int artId : UNNAMED_ART) {
-        const SIZE size = ArtSize(artId);
-        if (size.cx == shown.cx && size.cy == shown.cy) return artId;
-    }
-    return 0;
+GdiObject LoadArt(HINSTANCE module, int id) {
+    return GdiObject(LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0));
 }
 
 // The image drawn for the size, else the nearest larger one scaled down (the largest scaled up
 // when none is larger): drawn lines stay crisp, where a stretch of a small image would blur.
-GdiObject ArtAtSize(int artId, SIZE size) {
+GdiObject ArtAtSize(HINSTANCE module, const std::vector<int>& bitmaps, SIZE size) {
     GdiObject chosen;
     SIZE chosenSize{};
-    for (int step = 0; step < ART_SCALES; ++step) {
-        GdiObject candidate = LoadArt(artId + step * IDB_SCALED_STEP);
+    for (int id : bitmaps) {
+        GdiObject candidate = LoadArt(module, id);
         if (!candidate.Get()) continue;
         chosen = std::move(candidate);
         chosenSize = BitmapSize(static_cast<HBITMAP>(chosen.Get()));
@@ -160,12 +118,9 @@ int CursorSizeForDpi(UINT dpi) {
                   static_cast<int>(SystemDpi()));
 }
 
-ScaledLayout::~ScaledLayout() {
-    if (cursor_.Get() && g_app.targetCursor == cursor_.Get()) g_app.targetCursor = entryCursor_;
-}
-
-void ScaledLayout::Attach(HWND window, const std::vector<PagePlace>& pages) {
+void ScaledLayout::Attach(HWND window, LayoutParts parts) {
     window_ = window;
+    parts_ = std::move(parts);
     createdDpi_ = WindowDpi(window);
     RECT units{0, 0, 4, 8};
     MapDialogRect(window, &units);
@@ -182,32 +137,35 @@ void ScaledLayout::Attach(HWND window, const std::vector<PagePlace>& pages) {
             std::lround(std::abs(face_.lfHeight) * double{POINTS_PER_INCH} / createdDpi_));
     }
     units96_ = UnitsAt(BASE_DPI);
-    entryCursor_ = g_app.targetCursor;
 
     TakeOverDpiChanges(window);
-    for (const PagePlace& place : pages) TakeOverDpiChanges(place.page);
-    Record(window, pages);
+    for (const PagePlace& place : parts_.pages) TakeOverDpiChanges(place.page);
+    Record(window);
     LayOut(createdDpi_);
 }
 
-void ScaledLayout::Record(HWND parent, const std::vector<PagePlace>& pages) {
+void ScaledLayout::Record(HWND parent) {
     for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         Item item;
         item.window = child;
         item.created = RectInParent(child);
         item.createdFont = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
-        const auto page = std::find_if(pages.begin(), pages.end(),
+        const auto page = std::find_if(parts_.pages.begin(), parts_.pages.end(),
                                        [child](const PagePlace& p) { return p.page == child; });
-        if (page != pages.end()) {
+        const auto image =
+            std::find_if(parts_.images.begin(), parts_.images.end(),
+                         [child](const ScaledImage& i) { return i.control == child; });
+        if (page != parts_.pages.end()) {
             item.kind = Kind::Page;
             item.origin96 = page->origin96;
             items_.push_back(std::move(item));
-            Record(child, pages);
+            Record(child);
             continue;
         }
-        if (IsImageControl(child)) {
-            item.artId = ArtOf(child);
-            item.art96 = ArtSize(item.artId);
+        if (image != parts_.images.end() && !image->bitmaps.empty()) {
+            item.bitmaps = image->bitmaps;
+            item.art96 =
+                BitmapSize(static_cast<HBITMAP>(LoadArt(parts_.module, item.bitmaps[0]).Get()));
             if (item.art96.cx > 0 && item.art96.cy > 0) item.kind = Kind::Image;
         }
         items_.push_back(std::move(item));
@@ -239,6 +197,10 @@ void ScaledLayout::ChangeDpi(UINT dpi) {
     }
     font_ = std::move(font);  // the font shown until now goes only once no control holds it
     LayOut(dpi);
+    for (const Item& item : items_) {
+        if (item.kind == Kind::Page)
+            SendMessageW(item.window, DPI_CHANGED_AFTER_PARENT_MESSAGE, 0, 0);
+    }
 }
 
 void ScaledLayout::LayOut(UINT dpi) {
@@ -267,7 +229,7 @@ void ScaledLayout::LayOut(UINT dpi) {
 // until now, which goes with its owner: the first time, that is the image the dialog manager
 // loaded, which is the program's to free.
 void ScaledLayout::ShowArt(Item& item, SIZE size) {
-    GdiObject art = ArtAtSize(item.artId, size);
+    GdiObject art = ArtAtSize(parts_.module, item.bitmaps, size);
     if (!art.Get()) return;
     const auto previous = reinterpret_cast<HGDIOBJ>(
         SendMessageW(item.window, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(art.Get())));
@@ -281,12 +243,10 @@ void ScaledLayout::LoadCursorFor(UINT dpi) {
     const int size = CursorSizeForDpi(dpi);
     if (size <= 0 || size == cursorSize_) return;
     const auto cursor = static_cast<HCURSOR>(
-        LoadImageA(g_app.instance ? g_app.instance : GetModuleHandleA(nullptr),
-                   MAKEINTRESOURCEA(IDCUR_TARGET), IMAGE_CURSOR, size, size, 0));
+        LoadImageA(parts_.module, MAKEINTRESOURCEA(parts_.cursorId), IMAGE_CURSOR, size, size, 0));
     if (!cursor) return;
     if (GetCursor() == cursor_.Get() && cursor_.Get())
         SetCursor(cursor);  // in the middle of a drag
-    g_app.targetCursor = cursor;
     cursor_.Reset(cursor);
     cursorSize_ = size;
 }
