@@ -45,6 +45,14 @@ BaseUnits MeasureUnits(HFONT font) {
 
 int Scale(int value, int now, int then) { return then > 0 ? MulDiv(value, now, then) : value; }
 
+// A length the dialog manager made from dialog units (per base unit: 4 across, 8 down), made again
+// for other base units through the same dialog units, so rounded as the dialog manager rounds.
+constexpr int UNITS_ACROSS = 4;
+constexpr int UNITS_DOWN = 8;
+int Rescale(int pixels, int now, int then, int perUnit) {
+    return then > 0 ? MulDiv(MulDiv(pixels, perUnit, then), now, perUnit) : pixels;
+}
+
 RECT RectInParent(HWND window) {
     RECT box{};
     GetWindowRect(window, &box);
@@ -208,10 +216,10 @@ void ScaledLayout::LayOut(UINT dpi) {
     for (Item& item : items_) {
         // Places scale with the font from where the dialog manager put them.
         const RECT& was = item.created;
-        int x = Scale(was.left, units.x, createdUnits_.x);
-        int y = Scale(was.top, units.y, createdUnits_.y);
-        SIZE size{Scale(was.right - was.left, units.x, createdUnits_.x),
-                  Scale(was.bottom - was.top, units.y, createdUnits_.y)};
+        int x = Rescale(was.left, units.x, createdUnits_.x, UNITS_ACROSS);
+        int y = Rescale(was.top, units.y, createdUnits_.y, UNITS_DOWN);
+        SIZE size{Rescale(was.right - was.left, units.x, createdUnits_.x, UNITS_ACROSS),
+                  Rescale(was.bottom - was.top, units.y, createdUnits_.y, UNITS_DOWN)};
         if (item.kind == Kind::Page) {
             x = Scale(item.origin96.x, units.x, units96_.x);
             y = Scale(item.origin96.y, units.y, units96_.y);
@@ -256,8 +264,8 @@ bool ScaledLayout::SizeForDpi(UINT dpi, SIZE& size) const {
     static const auto adjust = User32Function<AdjustForDpi>("AdjustWindowRectExForDpi");
     if (!window_ || !adjust || dpi == 0) return false;
     const BaseUnits units = UnitsAt(dpi);
-    RECT frame{0, 0, Scale(createdClient_.cx, units.x, createdUnits_.x),
-               Scale(createdClient_.cy, units.y, createdUnits_.y)};
+    RECT frame{0, 0, Rescale(createdClient_.cx, units.x, createdUnits_.x, UNITS_ACROSS),
+               Rescale(createdClient_.cy, units.y, createdUnits_.y, UNITS_DOWN)};
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE));
     const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE));
     if (!adjust(&frame, style, FALSE, exStyle, dpi)) return false;
