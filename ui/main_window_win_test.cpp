@@ -203,6 +203,30 @@ TEST(MainWindow, AChangeOfScaleLaysItOutAsAFreshStartThereAndBackAsItWas) {
     EXPECT_EQ(Take(run), first);
 }
 
+// The page passes a lost capture on to the picker: the drag ends, and the next move shows nothing.
+// Then the close box ends the window without saving the list.
+TEST(MainWindow, ALostCaptureEndsTheDragAndTheCloseBoxDoesNotSave) {
+    const std::filesystem::path file(ConfigFilePath());
+    std::filesystem::remove(file);
+    {
+        const MainWindowRun run;
+        HWND position = GetDlgItem(run.motion, IDC_POSITION);
+        RECT target{};
+        GetWindowRect(GetDlgItem(run.motion, IDC_TARGET), &target);
+        POINT moved{7, 8};
+        ClientToScreen(run.motion, &moved);
+        ScreenToClient(run.motion, reinterpret_cast<POINT*>(&target));
+        SendMessageW(run.motion, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(target.left, target.top));
+        SendMessageW(run.motion, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(7, 8));
+        ASSERT_EQ(WindowText(position), std::to_string(moved.x) + "," + std::to_string(moved.y));
+        SendMessageW(run.motion, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(run.main));
+        SendMessageW(run.motion, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(9, 9));
+        EXPECT_EQ(WindowText(position), std::to_string(moved.x) + "," + std::to_string(moved.y));
+    }
+    EXPECT_FALSE(std::filesystem::exists(file));
+    std::filesystem::remove(file);
+}
+
 }  // namespace
 }  // namespace varrel
 
