@@ -89,12 +89,12 @@ using namespace testing;
 class MotionWorkerTest : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(hook.Installed()); }
-    // The events once End has returned, when nothing more comes in a few step times.
+    // The events once End has returned, when nothing more comes before a marker injected after.
     Texts TextsAfterEnd() {
         const std::size_t seen = hook.Injected().size();
-        Sleep(100);
-        EXPECT_EQ(hook.Injected().size(), seen) << "an event came after End returned";
-        return EventTexts(hook.Injected());
+        const std::vector<MouseEvent> events = hook.InjectedBeforeMarker();
+        EXPECT_EQ(events.size(), seen) << "an event came after End returned";
+        return EventTexts(events);
     }
     const BOOL placed = SetCursorPos(0, 0);  // before the hook starts recording
     MouseHookRecorder hook;
