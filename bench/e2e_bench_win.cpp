@@ -17,10 +17,10 @@
 #include "bench/baseline_win.h"
 #include "bench/clock_win.h"
 #include "bench/interval_stats.h"
-#include "motion/unique_handle_win.h"
 #include "resources/resource.h"
 #include "tests/e2e/driver_win.h"
 #include "tests/support/mouse_hook_recorder_win.h"
+#include "win/owned_win.h"
 
 namespace varrel::e2e {
 namespace {

@@ -11,10 +11,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "motion/unique_handle_win.h"
 #include "resources/resource.h"
 #include "tests/e2e/driver_win.h"
 #include "tests/support/mouse_hook_recorder_win.h"
+#include "win/owned_win.h"
 
 namespace varrel::e2e {
 namespace {

@@ -1,6 +1,6 @@
 // Tests of the Windows side of the motion: where WinPointerOps puts the pointer and how long its
 // pauses last; what MotionWorker really injects (recorded by a low-level mouse hook), how a run
-// ends, the processor it takes, and a stop while it reads a big list served by this thread.
+// ends, and the processor it takes.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -9,7 +9,6 @@
 #include "motion/motion_worker_win.h"
 #include "tests/support/mouse_hook_recorder_win.h"
 #include "tests/support/vector_point_list.h"
-#include "ui/list_box_point_list_win.h"
 
 namespace varrel {
 namespace {
@@ -90,12 +89,12 @@ using namespace testing;
 class MotionWorkerTest : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(hook.Installed()); }
-    // The events once End has returned, when nothing more comes in a few step times.
+    // The events once End has returned, when nothing more comes before a marker injected after.
     Texts TextsAfterEnd() {
         const std::size_t seen = hook.Injected().size();
-        Sleep(100);
-        EXPECT_EQ(hook.Injected().size(), seen) << "an event came after End returned";
-        return EventTexts(hook.Injected());
+        const std::vector<MouseEvent> events = hook.InjectedBeforeMarker();
+        EXPECT_EQ(events.size(), seen) << "an event came after End returned";
+        return EventTexts(events);
     }
     const BOOL placed = SetCursorPos(0, 0);  // before the hook starts recording
     MouseHookRecorder hook;
@@ -146,35 +145,6 @@ TEST_F(MotionWorkerTest, IdleAndRunningRunsLeaveTheProcessorAlone) {
         EXPECT_EQ(hook.Injected().empty(), entries != lists[3]);
         run.Release();
     }
-}
-
-// A hidden list box of this thread, whose owner serves the worker's entry reads.
-LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_READ_ENTRY) return ListBoxPointList::ServeEntryRead(lParam);
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-TEST_F(MotionWorkerTest, EndWhileTheWorkerReadsTenThousandEntriesFromThisThread) {
-    HWND owner = CreateWindowW(L"STATIC", L"", 0, 0, 0, 9, 9, {}, {}, {}, {});
-    SetWindowLongPtrW(owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OwnerProc));
-    HWND box = CreateWindowW(L"LISTBOX", L"", WS_CHILD, 0, 0, 9, 9, owner, {}, {}, {});
-    ListBoxPointList list(box, owner);
-    for (int i = 0; i < 10000; ++i) list.Append(FormatPosition(100 + i % 300, 100 + i / 300));
-    // Ended while this thread serves nothing (the worker waits in its first read), then while it
-    // serves the reads as they come: what was built is always a true prefix, and nothing is sent.
-    for (int serveMs : {0, 0, 1, 30}) {
-        MotionWorker worker;
-        ASSERT_TRUE(worker.Start(list, run));
-        for (const ULONGLONG until = GetTickCount64() + serveMs; GetTickCount64() < until;)
-            for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
-        worker.End();
-        ASSERT_LE(run.count, serveMs ? 10000 : 1);
-        for (int i = 0; i < run.count; ++i)
-            ASSERT_EQ(run.points[i], (ScreenPoint{100 + i % 300, 100 + i / 300})) << i;
-        run.Release();
-    }
-    EXPECT_TRUE(hook.Injected().empty());
-    DestroyWindow(owner);
 }
 
 }  // namespace

@@ -11,23 +11,29 @@
 namespace varrel {
 namespace {
 
-// Looked at before each entry of the build and once after it: from look k on the stop has come
-// (trouble k), or at look k memory runs out (trouble -k). Wait stands for a stop that comes later.
+using Texts = std::vector<std::string>;
+
+// What goes wrong in a run: nothing; the stop has come from a look at it on; memory runs out at a
+// look (the stop is looked at before each entry of the build and once after it); or the run list
+// is cut to two entries as each segment begins (the count is read again).
+enum class Trouble { None, StopFromLook, OutOfMemoryAtLook, ListCut };
+
+// Wait stands for a stop that comes later.
 struct FakeStop : StopRequest {
-    explicit FakeStop(int trouble) : trouble(trouble) {}
+    FakeStop(Trouble trouble, int look) : trouble(trouble), look(look) {}
     bool Requested() const override {
-        if (++looks == -trouble) throw std::bad_alloc();
-        return trouble > 0 && looks >= trouble;
+        if (++looks == look && trouble == Trouble::OutOfMemoryAtLook) throw std::bad_alloc();
+        return trouble == Trouble::StopFromLook && looks >= look;
     }
     void Wait() override { ++waits; }
-    int trouble, waits = 0;
+    Trouble trouble;
+    int look, waits = 0;
     mutable int looks = 0;
 };
 
-// Cuts the run list to two entries as each segment begins (trouble 99): the count is read again.
 // A run of segments that never ends, as a lap that pauses nowhere would be, fails the test.
 struct WorkerOps : testing::RecordingPointerOps {
-    WorkerOps(long endAfter, RunList* cut) : RecordingPointerOps(endAfter), cut(cut) {}
+    WorkerOps(long pauses, RunList* cut) : RecordingPointerOps(pauses), cut(cut) {}
     void BeginSegment() override {
         if (cut) cut->count = 2;
         if (++segments > 1000) throw std::logic_error("a run that never pauses");
@@ -37,30 +43,46 @@ struct WorkerOps : testing::RecordingPointerOps {
     int segments = 0;
 };
 
+struct WorkerCase {
+    Texts entries;
+    Trouble trouble;
+    int look;     // the look at the stop that the trouble comes at
+    long pauses;  // pauses that go by before one reports the end of the run
+    int32_t count;
+    int waits;  // for the stop
+    std::string trace;
+};
+
 TEST(MotionWorker, WalksTheClosedPathLapAfterLapOrWaitsForTheStop) {
     // A lap: the click at A, 2 moves to B, 2 back; the end comes in the third click's hold.
     const std::string lap = "| P1,1 S10 R1,1 M1,1 S20 M2,1 S20 | M3,1 S20 M2,1 S20 ";
-    const std::tuple<std::vector<std::string>, int, long, int32_t, std::string> cases[] = {
-        {{"1,1,C", "3,1"}, 0, 10, 2, lap + lap + "| P1,1 S10 R1,1 "},
-        {{"0,0", "0,3", "2,3"}, 0, 4, 3, "| M0,0 S20 M0,1 S20 M0,2 S20 | M0,3 S20 M1,3 S20 "},
-        {{"7,8,C"}, 0, 2, 1, "| P7,8 S10 R7,8 | P7,8 S10 R7,8 | P7,8 S10 R7,8 "},
-        {{"5,5", "5,5", "6,5"}, 0, 2, 3, "| | M5,5 S20 | M6,5 S20 | | M5,5 S20 "},
-        {{"0,0", "1,0", "9,9"}, 99, 2, 2, "| M0,0 S20 | M1,0 S20 | M0,0 S20 "},
-        {{}, 0, 0, 0, ""},  // nothing to send, or nothing built: no event, and a wait for the stop
-        {{"40,40"}, 0, 0, 1, ""},
-        {{"1,1", "1,1,D", "1,1,U", "1,1,B"}, 0, 0, 4, ""},
-        {{"1,1", "9,9", "4,4"}, -2, 0, 0, ""},
-        {{"1,1", "9,9", "4,4"}, 2, 0, 1, ""}  // the stop ends the build and the run: no wait
-    };
-    for (const auto& [entries, trouble, endAfter, count, trace] : cases) {
-        SCOPED_TRACE(::testing::PrintToString(std::tie(entries, trouble)));
+    const Trouble NONE = Trouble::None;
+    const WorkerCase cases[] = {
+        {{"1,1,C", "3,1"}, NONE, 0, 10, 2, 0, lap + lap + "| P1,1 S10 R1,1 "},
+        {{"0,0", "0,3", "2,3"},
+         NONE,
+         0,
+         4,
+         3,
+         0,
+         "| M0,0 S20 M0,1 S20 M0,2 S20 | M0,3 S20 M1,3 S20 "},
+        {{"7,8,C"}, NONE, 0, 2, 1, 0, "| P7,8 S10 R7,8 | P7,8 S10 R7,8 | P7,8 S10 R7,8 "},
+        {{"5,5", "5,5", "6,5"}, NONE, 0, 2, 3, 0, "| | M5,5 S20 | M6,5 S20 | | M5,5 S20 "},
+        {{"0,0", "1,0", "9,9"}, Trouble::ListCut, 0, 2, 2, 0, "| M0,0 S20 | M1,0 S20 | M0,0 S20 "},
+        // Nothing to send, or nothing built: no event, and a wait for the stop.
+        {{}, NONE, 0, 0, 0, 1, ""},
+        {{"40,40"}, NONE, 0, 0, 1, 1, ""},
+        {{"1,1", "1,1,D", "1,1,U", "1,1,B"}, NONE, 0, 0, 4, 1, ""},
+        {{"1,1", "9,9", "4,4"}, Trouble::OutOfMemoryAtLook, 2, 0, 0, 1, ""},
+        {{"1,1", "9,9", "4,4"}, Trouble::StopFromLook, 2, 0, 1, 0, ""}};  // the build ends: no wait
+    for (const WorkerCase& c : cases) {
+        SCOPED_TRACE("case " + std::to_string(&c - cases));
         RunList run;
-        FakeStop stop(trouble);
-        WorkerOps ops(endAfter, trouble == 99 ? &run : nullptr);
-        RunMotion(VectorPointList(entries), run, ops, stop);
-        EXPECT_EQ(ops.trace.str(), trace);
-        EXPECT_EQ(std::make_pair(run.count, stop.waits),
-                  std::make_pair(count, int(trace.empty() && trouble <= 0)));
+        FakeStop stop(c.trouble, c.look);
+        WorkerOps ops(c.pauses, c.trouble == Trouble::ListCut ? &run : nullptr);
+        RunMotion(VectorPointList(c.entries), run, ops, stop);
+        EXPECT_EQ(ops.trace.str(), c.trace);
+        EXPECT_EQ(std::make_pair(run.count, stop.waits), std::make_pair(c.count, c.waits));
     }
 }
 

@@ -4,9 +4,9 @@
 #include <windows.h>
 
 #include "motion/pointer_ops_win.h"
-#include "motion/unique_handle_win.h"
 #include "path/point_list.h"
 #include "path/run_list.h"
+#include "win/owned_win.h"
 
 namespace varrel {
 

@@ -10,7 +10,7 @@
 #include "motion/absolute_coords.h"
 #include "motion/pause_deadlines.h"
 #include "motion/pointer_ops.h"
-#include "motion/unique_handle_win.h"
+#include "win/owned_win.h"
 
 namespace varrel {
 

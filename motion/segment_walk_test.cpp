@@ -13,27 +13,34 @@ namespace {
 
 using testing::RecordingPointerOps;
 
+constexpr long NEVER = 1 << 20;  // pauses before the end of the run: more than any walk here
+
+struct WalkCase {
+    ScreenPoint start, end;
+    const char* actions;  // walked in turn, one trace for all
+    long pausesBeforeEnd;
+    const char* trace;
+};
+
 TEST(SegmentWalk, StepsAlongTheMajorAxisToJustShortOfTheEndAfterAClickForCOnly) {
-    // Start, end, the actions walked in turn (one trace for all), pauses before the run ends
-    // (99: it does not), the trace.
-    const std::tuple<ScreenPoint, ScreenPoint, const char*, long, const char*> cases[] = {
-        {{0, 0}, {4, 2}, " ", 99, "M0,0 S20 M1,0.5 S20 M2,1 S20 M3,1.5 S20 "},
-        {{4, 2}, {0, 0}, " ", 99, "M4,2 S20 M3,1.5 S20 M2,1 S20 M1,0.5 S20 "},
-        {{5, 0}, {6, 4}, " ", 99, "M5,0 S20 M5.25,1 S20 M5.5,2 S20 M5.75,3 S20 "},
-        {{0, 0}, {-3, 3}, " ", 99, "M0,0 S20 M-1,1 S20 M-2,2 S20 "},  // a tie goes along x
-        {{3, 3}, {3, 3}, "C", 99, "P3,3 S10 R3,3 "},
-        {{3, 3}, {3, 3}, "DUBc x", 99, ""},
-        {{0, 0}, {2, 0}, "C", 99, "P0,0 S10 R0,0 M0,0 S20 M1,0 S20 "},  // no pause after release
-        {{0, 0}, {2, 0}, "DUBc x", 99, "M0,0 S20 M1,0 S20 "},
+    const WalkCase cases[] = {
+        {{0, 0}, {4, 2}, " ", NEVER, "M0,0 S20 M1,0.5 S20 M2,1 S20 M3,1.5 S20 "},
+        {{4, 2}, {0, 0}, " ", NEVER, "M4,2 S20 M3,1.5 S20 M2,1 S20 M1,0.5 S20 "},
+        {{5, 0}, {6, 4}, " ", NEVER, "M5,0 S20 M5.25,1 S20 M5.5,2 S20 M5.75,3 S20 "},
+        {{0, 0}, {-3, 3}, " ", NEVER, "M0,0 S20 M-1,1 S20 M-2,2 S20 "},  // a tie: along x
+        {{3, 3}, {3, 3}, "C", NEVER, "P3,3 S10 R3,3 "},
+        {{3, 3}, {3, 3}, "DUBc x", NEVER, ""},
+        {{0, 0}, {2, 0}, "C", NEVER, "P0,0 S10 R0,0 M0,0 S20 M1,0 S20 "},  // no pause after R
+        {{0, 0}, {2, 0}, "DUBc x", NEVER, "M0,0 S20 M1,0 S20 "},
         {{0, 0}, {100, 0}, " ", 2, "M0,0 S20 M1,0 S20 M2,0 S20 "},
         {{5, 6}, {100, 0}, "C", 0, "P5,6 S10 R5,6 "},  // the button never stays down
-        {{2147483645, 0}, {2147483647, 1}, " ", 99, "M2147483645,0 S20 M2147483646,0.5 S20 "}};
-    for (const auto& [start, end, actions, endAfter, trace] : cases) {
-        for (const char* a = actions; *a; ++a) {
-            SCOPED_TRACE(std::string(trace) + "with action " + *a);
-            RecordingPointerOps ops(endAfter);
-            EXPECT_EQ(WalkSegment(start, end, *a, ops), endAfter == 99);
-            EXPECT_EQ(ops.trace.str(), trace);
+        {{2147483645, 0}, {2147483647, 1}, " ", NEVER, "M2147483645,0 S20 M2147483646,0.5 S20 "}};
+    for (const WalkCase& c : cases) {
+        for (const char* a = c.actions; *a; ++a) {
+            SCOPED_TRACE(std::string(c.trace) + "with action " + *a);
+            RecordingPointerOps ops(c.pausesBeforeEnd);
+            EXPECT_EQ(WalkSegment(c.start, c.end, *a, ops), c.pausesBeforeEnd == NEVER);
+            EXPECT_EQ(ops.trace.str(), c.trace);
         }
     }
 }

@@ -12,49 +12,61 @@ namespace {
 using Texts = std::vector<std::string>;
 constexpr std::nullopt_t NONE = std::nullopt;
 
-// A list box that cannot tell its count (gap -1), or cannot give its entry at index gap.
-struct GappedList : VectorPointList {
-    using Base = VectorPointList;
-    GappedList(Texts entries, int gap) : Base(std::move(entries)), gap(gap) {}
-    std::optional<int> Count() const override { return gap < 0 ? NONE : Base::Count(); }
-    std::optional<std::string> TextAt(int i) const override {
-        return i == gap ? NONE : Base::TextAt(i);
+// What the list box fails to give when the list is saved: nothing, its count, or one entry.
+enum class Unreadable { Nothing, Count, Entry0, Entry1 };
+
+struct FaultyList : VectorPointList {
+    FaultyList(Texts entries, Unreadable fault)
+        : VectorPointList(std::move(entries)), fault(fault) {}
+    std::optional<int> Count() const override {
+        return fault == Unreadable::Count ? NONE : VectorPointList::Count();
     }
-    int gap;
+    std::optional<std::string> TextAt(int i) const override {
+        const bool fails =
+            (fault == Unreadable::Entry0 && i == 0) || (fault == Unreadable::Entry1 && i == 1);
+        return fails ? NONE : VectorPointList::TextAt(i);
+    }
+    Unreadable fault;
+};
+
+struct ConfigCase {
+    std::optional<std::string> point, hide;  // as stored; NONE: no such key
+    Texts entries;                           // loaded
+    bool hideAfterStart;                     // loaded
+    Unreadable fault;                        // when the entries are saved again
+    std::optional<std::string> saved;        // then Point, and Hide after it; NONE: nothing
 };
 
 TEST(ConfigFile, LoadsTheTokensBetweenSpacesAndHideLikeAtoiThenSavesPointThenHide) {
     const std::string big(1 << 20, '7'), entry15 = "-1234567,-12345";
-    // The stored Point and Hide (NONE: no such key); the entries loaded and the option; the entry
-    // the list box then fails to give when they are saved (-1: its count; 9: none).
-    const std::tuple<std::optional<std::string>, std::optional<std::string>, Texts, bool, int>
-        cases[] = {
-            {NONE, NONE, {}, false, 9},
-            {"  10,10   20,20,C  ", "2", {"10,10", "20,20,C"}, true, 9},
-            {std::string(100000, ' '), "-1", {}, true, 9},
-            {"1,1\t2,2  ,, x", " +7x", {"1,1\t2,2", ",,", "x"}, true, 9},  // only spaces part
-            {std::string("1,1 2,2\0 3,3", 11), "4294967296", {"1,1", "2,2"}, true, 9},  // to NUL
-            {big + " " + entry15, "abc", {big, entry15}, false, 9},  // any length, whole
-            {"", "", {}, false, 9},
-            {"1,1 2,2", "0", {"1,1", "2,2"}, false, -1},
-            {"1,1 2,2", "1", {"1,1", "2,2"}, true, 0},
-            {"1,1 2,2", "1", {"1,1", "2,2"}, true, 1}};
-    for (const auto& [point, hide, entries, set, gap] : cases) {
-        SCOPED_TRACE(hide.value_or("(no Hide)") + ", gap " + std::to_string(gap));
+    const Unreadable WHOLE = Unreadable::Nothing;
+    // Only spaces part entries; a NUL ends the value; an entry of any length stays whole.
+    const ConfigCase cases[] = {
+        {NONE, NONE, {}, false, WHOLE, ""},
+        {"  10,10   20,20,C  ", "2", {"10,10", "20,20,C"}, true, WHOLE, "10,10 20,20,C"},
+        {std::string(100000, ' '), "-1", {}, true, WHOLE, ""},
+        {"1,1\t2,2  ,, x", " +7x", {"1,1\t2,2", ",,", "x"}, true, WHOLE, "1,1\t2,2 ,, x"},
+        {std::string("1,1 2,2\0 3,3", 11), "4294967296", {"1,1", "2,2"}, true, WHOLE, "1,1 2,2"},
+        {big + " " + entry15, "abc", {big, entry15}, false, WHOLE, big + " -1234567,-12345"},
+        {"", "", {}, false, WHOLE, ""},
+        {"1,1 2,2", "0", {"1,1", "2,2"}, false, Unreadable::Count, NONE},
+        {"1,1 2,2", "1", {"1,1", "2,2"}, true, Unreadable::Entry0, NONE},
+        {"1,1 2,2", "1", {"1,1", "2,2"}, true, Unreadable::Entry1, NONE}};
+    for (const ConfigCase& c : cases) {
+        SCOPED_TRACE("case " + std::to_string(&c - cases));
         testing::MemoryProfileStore store;
-        if (point) store.values["[Main]Point"] = *point;
-        if (hide) store.values["[Main]Hide"] = *hide;
+        if (c.point) store.values["[Main]Point"] = *c.point;
+        if (c.hide) store.values["[Main]Hide"] = *c.hide;
         VectorPointList list({"0,0"});
-        bool option = !set;
+        bool option = !c.hideAfterStart;
         LoadConfig(store, list, option);
         list.Remove(0);  // what the list held before: the stored entries come after it
-        EXPECT_TRUE(list.Entries() == entries);  // not printed: up to a megabyte
-        EXPECT_TRUE(option == set && store.writes.empty());
-        std::string file = "[Main]Point=";  // the entries, with single spaces between them
-        for (std::size_t i = 0; i < entries.size(); ++i) file += (i ? " " : "") + entries[i];
-        EXPECT_EQ(SaveConfig(store, GappedList(entries, gap), set), gap == 9);
-        EXPECT_TRUE(store.writes ==
-                    (gap < 9 ? "" : file + "\n[Main]Hide=" + (set ? "1" : "0") + "\n"));
+        EXPECT_TRUE(list.Entries() == c.entries);  // not printed: up to a megabyte
+        EXPECT_TRUE(option == c.hideAfterStart && store.writes.empty());
+        EXPECT_EQ(SaveConfig(store, FaultyList(c.entries, c.fault), option), c.saved.has_value());
+        EXPECT_TRUE(store.writes == (c.saved ? "[Main]Point=" + *c.saved +
+                                                   "\n[Main]Hide=" + (option ? "1" : "0") + "\n"
+                                             : ""));
     }
     testing::MemoryProfileStore failing;  // a save that does not reach the file says so
     failing.fails = true;

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "settings/ansi_text_win.h"
+#include "win/text_win.h"
 
 namespace varrel {
 

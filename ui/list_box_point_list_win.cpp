@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <string>
 
-#include "settings/ansi_text_win.h"
+#include "win/text_win.h"
 
 // Entry texts go to and from the list box as wide text, converted in the ANSI code page as the A
 // messages would convert them: the A form of LB_GETTEXT passes through a fixed buffer in Wine that

@@ -1,8 +1,11 @@
 // MainWindow: creates the pages, switches between them on the tab images, and ends the program.
 #include "ui/main_window_win.h"
 
+#include <iterator>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "resources/resource.h"
 #include "ui/app_state_win.h"
@@ -17,6 +20,12 @@ namespace {
 constexpr POINT ABOUT_PAGE_ORIGIN = {50, 50};
 constexpr POINT MOTION_PAGE_ORIGIN = {45, 25};
 constexpr wchar_t MESSAGE_CAPTION[] = L"Varrel";
+// The main window's images in the template's order (the logo and the lines have no id), and the
+// motion page's by id; each drawn for 100, 125, 150 and 200 %, IDB_SCALED_STEP apart.
+constexpr int MAIN_IMAGES[] = {IDB_LOGO,  IDB_TAB_MOTION, IDB_TAB_ABOUT, IDB_TAB_CLOSE,
+                               IDB_VLINE, IDB_VLINE,      IDB_HLINE,     IDB_HLINE};
+constexpr std::pair<int, int> MOTION_IMAGES[] = {{IDC_ADD, IDB_ADD}, {IDC_TARGET, IDB_TARGET}};
+constexpr int IMAGE_SCALES = 4;
 
 HWND CreatePage(HWND owner, int templateId, DLGPROC procedure, POINT origin) {
     HWND page =
@@ -24,6 +33,27 @@ HWND CreatePage(HWND owner, int templateId, DLGPROC procedure, POINT origin) {
     SetWindowPos(page, nullptr, origin.x, origin.y, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     return page;
+}
+
+ScaledImage Image(HWND control, int bitmap) {
+    ScaledImage image{control, {}};
+    for (int step = 0; step < IMAGE_SCALES; ++step)
+        image.bitmaps.push_back(bitmap + step * IDB_SCALED_STEP);
+    return image;
+}
+
+std::vector<ScaledImage> Images(HWND window) {
+    std::vector<ScaledImage> images;
+    std::size_t next = 0;
+    for (HWND c = GetWindow(window, GW_CHILD); c && next < std::size(MAIN_IMAGES);
+         c = GetWindow(c, GW_HWNDNEXT)) {
+        const bool image = (GetWindowLongPtrW(c, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP;
+        if (image && c != g_app.aboutPage && c != g_app.motionPage)
+            images.push_back(Image(c, MAIN_IMAGES[next++]));
+    }
+    for (const auto& [id, bitmap] : MOTION_IMAGES)
+        images.push_back(Image(GetDlgItem(g_app.motionPage, id), bitmap));
+    return images;
 }
 
 ScaledLayout* LayoutOf(HWND window) {
@@ -35,8 +65,13 @@ INT_PTR OnInitDialog(HWND window, LPARAM layout) {
     g_app.aboutPage = CreatePage(window, IDD_ABOUT, AboutPageProc, ABOUT_PAGE_ORIGIN);
     g_app.motionPage = CreatePage(window, IDD_MOTION, MotionPageProc, MOTION_PAGE_ORIGIN);
     SetWindowLongPtrA(window, DWLP_USER, layout);
-    LayoutOf(window)->Attach(
-        window, {{g_app.aboutPage, ABOUT_PAGE_ORIGIN}, {g_app.motionPage, MOTION_PAGE_ORIGIN}});
+    ScaledLayout* scaled = LayoutOf(window);
+    scaled->Attach(window,
+                   {g_app.instance,
+                    {{g_app.aboutPage, ABOUT_PAGE_ORIGIN}, {g_app.motionPage, MOTION_PAGE_ORIGIN}},
+                    Images(window),
+                    IDCUR_TARGET});
+    if (scaled->Cursor()) g_app.targetCursor = scaled->Cursor();
     return TRUE;  // the dialog manager sets the first focus
 }
 
@@ -46,7 +81,7 @@ INT_PTR OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
     ScaledLayout* layout = LayoutOf(window);
     if (!layout) return FALSE;
     layout->ChangeDpi(LOWORD(wParam));
-    FitPointListColumns(g_app.motionPage);
+    if (layout->Cursor()) g_app.targetCursor = layout->Cursor();
     const auto* suggested = reinterpret_cast<const RECT*>(lParam);
     SetWindowPos(window, nullptr, suggested->left, suggested->top,
                  suggested->right - suggested->left, suggested->bottom - suggested->top,
@@ -140,9 +175,12 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 INT_PTR RunMainWindow(HINSTANCE instance) {
     // Owns the fonts, images and cursor of the window's scale; they go once the window has gone.
+    const HCURSOR entryCursor = g_app.targetCursor;
     ScaledLayout layout;
-    return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), GetDesktopWindow(), MainWindowProc,
-                           reinterpret_cast<LPARAM>(&layout));
+    const INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), GetDesktopWindow(),
+                                           MainWindowProc, reinterpret_cast<LPARAM>(&layout));
+    g_app.targetCursor = entryCursor;  // the layout's goes with it
+    return result;
 }
 
 INT_PTR CALLBACK AboutPageProc(HWND page, UINT message, WPARAM wParam, LPARAM) {

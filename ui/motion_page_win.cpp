@@ -17,6 +17,9 @@
 #include "ui/list_box_point_list_win.h"
 #include "ui/position_picker_win.h"
 #include "ui/run_control_win.h"
+#include "ui/scaled_layout_win.h"
+#include "win/owned_win.h"
+#include "win/text_win.h"
 
 namespace varrel {
 
@@ -28,36 +31,12 @@ PositionPicker g_picker;
 
 ListBoxPointList Points(HWND page) { return ListBoxPointList(GetDlgItem(page, IDC_POINTS), page); }
 
-std::string PositionText(HWND page) {
-    HWND field = GetDlgItem(page, IDC_POSITION);
-    const int length = GetWindowTextLengthA(field);
-    if (length <= 0) return {};
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    const int got = GetWindowTextA(field, &text[0], length + 1);
-    text.resize(static_cast<std::size_t>(std::clamp(got, 0, length)));
-    return text;
-}
-
 void LoadSettings(HWND page) {
     const ProfileFile store(ConfigFilePath());
     ListBoxPointList points = Points(page);
     bool hideAfterStart = false;
     LoadConfig(store, points, hideAfterStart);
     CheckDlgButton(page, IDC_HIDE_AFTER_START, hideAfterStart ? BST_CHECKED : BST_UNCHECKED);
-}
-
-// The system's own words for an error code, without the line end it adds.
-std::wstring SystemMessage(DWORD error) {
-    wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text = length && buffer ? std::wstring(buffer, length) : std::wstring();
-    LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) {
-        text.pop_back();
-    }
-    return text.empty() ? L"Error " + std::to_wstring(error) + L"." : text;
 }
 
 // One corner coordinate of the disc's box; far-off entries must not overflow.
@@ -67,19 +46,18 @@ int DiscEdge(int32_t centre, int offset) {
 
 // Draws the disc in XOR mode an even number of times, so the screen ends as it was.
 void BlinkDisc(ScreenPoint at) {
-    HDC screen = GetDC(nullptr);
+    const ScreenDc screen;
     if (!screen) return;
-    const int oldMode = SetROP2(screen, R2_XORPEN);
+    const int oldMode = SetROP2(screen.Get(), R2_XORPEN);
     for (int draw = 0; draw < VIEW_BLINK_DRAWS; ++draw) {
-        Ellipse(screen, DiscEdge(at.x, -VIEW_DISC_RADIUS), DiscEdge(at.y, -VIEW_DISC_RADIUS),
+        Ellipse(screen.Get(), DiscEdge(at.x, -VIEW_DISC_RADIUS), DiscEdge(at.y, -VIEW_DISC_RADIUS),
                 DiscEdge(at.x, VIEW_DISC_RADIUS), DiscEdge(at.y, VIEW_DISC_RADIUS));
         // Some display systems queue screen drawing until something reads the screen back
         // (Wine over X does): one pixel read makes each draw show before the pause.
-        GetPixel(screen, at.x, at.y);
+        GetPixel(screen.Get(), at.x, at.y);
         Sleep(VIEW_BLINK_PAUSE_MS);
     }
-    SetROP2(screen, oldMode);
-    ReleaseDC(nullptr, screen);
+    SetROP2(screen.Get(), oldMode);
 }
 
 INT_PTR OnInitDialog(HWND page) {
@@ -109,7 +87,7 @@ INT_PTR OnShowWindow(HWND page, bool shown, LPARAM status) {
 // space would split the entry in the settings file, so the entry is stored in its compact form,
 // which reads the same; the cut comes after, so that blanks do not push the action out.
 void OnAdd(HWND page) {
-    std::string text = CompactEntry(PositionText(page));
+    std::string text = CompactEntry(WindowText(GetDlgItem(page, IDC_POSITION)));
     if (text.size() > MAX_ENTRY_CHARS) text.resize(MAX_ENTRY_CHARS);
     if (text.empty()) return;
     Points(page).Append(text);
@@ -211,6 +189,12 @@ INT_PTR OnCaptureChanged(HWND page, LPARAM newCapture) {
     return TRUE;
 }
 
+// The main window has laid the page out for a new display scale: the list's columns fit it again.
+INT_PTR OnDpiChangedAfterParent(HWND page) {
+    FitPointListColumns(page);
+    return TRUE;
+}
+
 INT_PTR OnHotKey(WPARAM wParam, LPARAM lParam) {
     if (g_runControl) g_runControl->OnHotKey(wParam, lParam);
     return TRUE;
@@ -264,6 +248,8 @@ INT_PTR CALLBACK MotionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
             return OnCaptureChanged(page, lParam);
         case WM_HOTKEY:
             return OnHotKey(wParam, lParam);
+        case DPI_CHANGED_AFTER_PARENT_MESSAGE:
+            return OnDpiChangedAfterParent(page);
         case WM_CLOSE:
             return OnClose(page);
         case WM_DESTROY:

@@ -2,17 +2,9 @@
 #include "ui/run_control_win.h"
 
 #include "resources/resource.h"
+#include "win/text_win.h"
 
 namespace varrel {
-
-std::string WindowText(HWND window) {
-    const int length = GetWindowTextLengthA(window);
-    if (length <= 0) return std::string();
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    const int got = GetWindowTextA(window, &text[0], length + 1);
-    text.resize(got > 0 && got <= length ? static_cast<std::size_t>(got) : 0);
-    return text;
-}
 
 RunControl::RunControl(HWND page, HWND mainWindow)
     : page_(page), mainWindow_(mainWindow), list_(GetDlgItem(page, IDC_POINTS), page) {}

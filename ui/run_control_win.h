@@ -47,7 +47,4 @@ class RunControl {
     bool hotKeyRegistered_ = false;
 };
 
-// The text of a window, whole.
-std::string WindowText(HWND window);
-
 }  // namespace varrel

@@ -1,33 +1,16 @@
-// ScaledLayout: fonts, places, images and the cursor of the main window for its DPI.
+// ScaledLayout: fonts, places, images and the cursor of a dialog window for its DPI.
 #include "ui/scaled_layout_win.h"
 
 #include <algorithm>
 #include <cmath>
 #include <iterator>
 
-#include "resources/resource.h"
-#include "ui/app_state_win.h"
-
 namespace varrel {
 
 namespace {
 
-constexpr int ART_SCALES = 4;  // 100, 125, 150 and 200 %: the 100 % id plus IDB_SCALED_STEP each
 constexpr int POINTS_PER_INCH = 72;
 constexpr DWORD DIALOG_DPI_BEHAVIOUR_DISABLE_ALL = 1;  // DDC_DISABLE_ALL
-
-// Named image controls by their id; the logo and the frame lines, which have none, by the size of
-// the 100 % image the dialog manager gave them (their sizes differ).
-struct Art {
-    int controlId;
-    int bitmapId;
-};
-constexpr Art NAMED_ART[] = {{IDC_TAB_MOTION, IDB_TAB_MOTION},
-                             {IDC_TAB_ABOUT, IDB_TAB_ABOUT},
-                             {IDC_TAB_CLOSE, IDB_TAB_CLOSE},
-                             {IDC_ADD, IDB_ADD},
-                             {IDC_TARGET, IDB_TARGET}};
-constexpr int UNNAMED_ART[] = {IDB_LOGO, IDB_VLINE, IDB_HLINE};
 
 // Functions of newer systems, looked up at run time: the program also runs where they are missing.
 template <typename Function>
@@ -38,9 +21,8 @@ Function User32Function(const char* name) {
 }
 
 UINT SystemDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
-    if (screen) ReleaseDC(nullptr, screen);
+    const ScreenDc screen;
+    const int dpi = screen ? GetDeviceCaps(screen.Get(), LOGPIXELSX) : 0;
     return dpi > 0 ? static_cast<UINT>(dpi) : BASE_DPI;
 }
 
@@ -49,21 +31,27 @@ UINT SystemDpi() {
 BaseUnits MeasureUnits(HFONT font) {
     static const wchar_t LETTERS[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
     BaseUnits units;
-    HDC screen = GetDC(nullptr);
-    if (!screen) return units;
-    const HGDIOBJ old = SelectObject(screen, font);
+    const ScreenDc screen;
+    const Selected selected(screen.Get(), font);
     TEXTMETRICW metrics{};
     SIZE extent{};
-    if (GetTextMetricsW(screen, &metrics) &&
-        GetTextExtentPoint32W(screen, LETTERS, static_cast<int>(std::size(LETTERS)) - 1, &extent)) {
+    if (screen && GetTextMetricsW(screen.Get(), &metrics) &&
+        GetTextExtentPoint32W(screen.Get(), LETTERS, static_cast<int>(std::size(LETTERS)) - 1,
+                              &extent)) {
         units = {(extent.cx / 26 + 1) / 2, metrics.tmHeight};
     }
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
     return units;
 }
 
 int Scale(int value, int now, int then) { return then > 0 ? MulDiv(value, now, then) : value; }
+
+// A length the dialog manager made from dialog units (per base unit: 4 across, 8 down), made again
+// for other base units through the same dialog units, so rounded as the dialog manager rounds.
+constexpr int UNITS_ACROSS = 4;
+constexpr int UNITS_DOWN = 8;
+int Rescale(int pixels, int now, int then, int perUnit) {
+    return then > 0 ? MulDiv(MulDiv(pixels, perUnit, then), now, perUnit) : pixels;
+}
 
 RECT RectInParent(HWND window) {
     RECT box{};
@@ -78,42 +66,17 @@ SIZE BitmapSize(HBITMAP bitmap) {
     return {info.bmWidth, info.bmHeight};
 }
 
-GdiObject LoadArt(int id) {
-    return GdiObject(LoadImageA(g_app.instance ? g_app.instance : GetModuleHandleA(nullptr),
-                                MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0));
-}
-
-SIZE ArtSize(int id) {
-    const GdiObject art = LoadArt(id);
-    return BitmapSize(static_cast<HBITMAP>(art.Get()));
-}
-
-bool IsImageControl(HWND window) {
-    return (GetWindowLongPtrW(window, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP;
-}
-
-// The 100 % bitmap an image control shows; 0 for none known.
-int ArtOf(HWND control) {
-    const int id = GetDlgCtrlID(control);
-    for (const Art& art : NAMED_ART) {
-        if (art.controlId == id) return art.bitmapId;
-    }
-    const SIZE shown =
-        BitmapSize(reinterpret_cast<HBITMAP>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0)));
-    for (int artId : UNNAMED_ART) {
-        const SIZE size = ArtSize(artId);
-        if (size.cx == shown.cx && size.cy == shown.cy) return artId;
-    }
-    return 0;
+GdiObject LoadArt(HINSTANCE module, int id) {
+    return GdiObject(LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0));
 }
 
 // The image drawn for the size, else the nearest larger one scaled down (the largest scaled up
 // when none is larger): drawn lines stay crisp, where a stretch of a small image would blur.
-GdiObject ArtAtSize(int artId, SIZE size) {
+GdiObject ArtAtSize(HINSTANCE module, const std::vector<int>& bitmaps, SIZE size) {
     GdiObject chosen;
     SIZE chosenSize{};
-    for (int step = 0; step < ART_SCALES; ++step) {
-        GdiObject candidate = LoadArt(artId + step * IDB_SCALED_STEP);
+    for (int id : bitmaps) {
+        GdiObject candidate = LoadArt(module, id);
         if (!candidate.Get()) continue;
         chosen = std::move(candidate);
         chosenSize = BitmapSize(static_cast<HBITMAP>(chosen.Get()));
@@ -121,24 +84,18 @@ GdiObject ArtAtSize(int artId, SIZE size) {
     }
     if (!chosen.Get() || (chosenSize.cx == size.cx && chosenSize.cy == size.cy)) return chosen;
 
-    HDC screen = GetDC(nullptr);
-    if (!screen) return chosen;
-    GdiObject scaled(CreateCompatibleBitmap(screen, size.cx, size.cy));
-    HDC from = CreateCompatibleDC(screen);
-    HDC to = CreateCompatibleDC(screen);
-    if (scaled.Get() && from && to) {
-        const HGDIOBJ oldFrom = SelectObject(from, chosen.Get());
-        const HGDIOBJ oldTo = SelectObject(to, scaled.Get());
-        SetStretchBltMode(to, HALFTONE);
-        SetBrushOrgEx(to, 0, 0, nullptr);
-        StretchBlt(to, 0, 0, size.cx, size.cy, from, 0, 0, chosenSize.cx, chosenSize.cy, SRCCOPY);
-        SelectObject(from, oldFrom);
-        SelectObject(to, oldTo);
-    }
-    if (from) DeleteDC(from);
-    if (to) DeleteDC(to);
-    ReleaseDC(nullptr, screen);
-    return scaled.Get() ? std::move(scaled) : std::move(chosen);
+    const ScreenDc screen;
+    GdiObject scaled(screen ? CreateCompatibleBitmap(screen.Get(), size.cx, size.cy) : nullptr);
+    const MemoryDc from(CreateCompatibleDC(screen.Get())), to(CreateCompatibleDC(screen.Get()));
+    if (!scaled || !from || !to) return chosen;
+    {
+        const Selected source(from.Get(), chosen.Get()), target(to.Get(), scaled.Get());
+        SetStretchBltMode(to.Get(), HALFTONE);
+        SetBrushOrgEx(to.Get(), 0, 0, nullptr);
+        StretchBlt(to.Get(), 0, 0, size.cx, size.cy, from.Get(), 0, 0, chosenSize.cx, chosenSize.cy,
+                   SRCCOPY);
+    }  // both bitmaps deselected before they go
+    return scaled;
 }
 
 // The system would scale dialogs on a DPI change by its own rules; this layout does it instead.
@@ -169,12 +126,9 @@ int CursorSizeForDpi(UINT dpi) {
                   static_cast<int>(SystemDpi()));
 }
 
-ScaledLayout::~ScaledLayout() {
-    if (cursor_.Get() && g_app.targetCursor == cursor_.Get()) g_app.targetCursor = entryCursor_;
-}
-
-void ScaledLayout::Attach(HWND window, const std::vector<PagePlace>& pages) {
+void ScaledLayout::Attach(HWND window, LayoutParts parts) {
     window_ = window;
+    parts_ = std::move(parts);
     createdDpi_ = WindowDpi(window);
     RECT units{0, 0, 4, 8};
     MapDialogRect(window, &units);
@@ -191,32 +145,35 @@ void ScaledLayout::Attach(HWND window, const std::vector<PagePlace>& pages) {
             std::lround(std::abs(face_.lfHeight) * double{POINTS_PER_INCH} / createdDpi_));
     }
     units96_ = UnitsAt(BASE_DPI);
-    entryCursor_ = g_app.targetCursor;
 
     TakeOverDpiChanges(window);
-    for (const PagePlace& place : pages) TakeOverDpiChanges(place.page);
-    Record(window, pages);
+    for (const PagePlace& place : parts_.pages) TakeOverDpiChanges(place.page);
+    Record(window);
     LayOut(createdDpi_);
 }
 
-void ScaledLayout::Record(HWND parent, const std::vector<PagePlace>& pages) {
+void ScaledLayout::Record(HWND parent) {
     for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         Item item;
         item.window = child;
         item.created = RectInParent(child);
         item.createdFont = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
-        const auto page = std::find_if(pages.begin(), pages.end(),
+        const auto page = std::find_if(parts_.pages.begin(), parts_.pages.end(),
                                        [child](const PagePlace& p) { return p.page == child; });
-        if (page != pages.end()) {
+        const auto image =
+            std::find_if(parts_.images.begin(), parts_.images.end(),
+                         [child](const ScaledImage& i) { return i.control == child; });
+        if (page != parts_.pages.end()) {
             item.kind = Kind::Page;
             item.origin96 = page->origin96;
             items_.push_back(std::move(item));
-            Record(child, pages);
+            Record(child);
             continue;
         }
-        if (IsImageControl(child)) {
-            item.artId = ArtOf(child);
-            item.art96 = ArtSize(item.artId);
+        if (image != parts_.images.end() && !image->bitmaps.empty()) {
+            item.bitmaps = image->bitmaps;
+            item.art96 =
+                BitmapSize(static_cast<HBITMAP>(LoadArt(parts_.module, item.bitmaps[0]).Get()));
             if (item.art96.cx > 0 && item.art96.cy > 0) item.kind = Kind::Image;
         }
         items_.push_back(std::move(item));
@@ -248,6 +205,10 @@ void ScaledLayout::ChangeDpi(UINT dpi) {
     }
     font_ = std::move(font);  // the font shown until now goes only once no control holds it
     LayOut(dpi);
+    for (const Item& item : items_) {
+        if (item.kind == Kind::Page)
+            SendMessageW(item.window, DPI_CHANGED_AFTER_PARENT_MESSAGE, 0, 0);
+    }
 }
 
 void ScaledLayout::LayOut(UINT dpi) {
@@ -255,10 +216,10 @@ void ScaledLayout::LayOut(UINT dpi) {
     for (Item& item : items_) {
         // Places scale with the font from where the dialog manager put them.
         const RECT& was = item.created;
-        int x = Scale(was.left, units.x, createdUnits_.x);
-        int y = Scale(was.top, units.y, createdUnits_.y);
-        SIZE size{Scale(was.right - was.left, units.x, createdUnits_.x),
-                  Scale(was.bottom - was.top, units.y, createdUnits_.y)};
+        int x = Rescale(was.left, units.x, createdUnits_.x, UNITS_ACROSS);
+        int y = Rescale(was.top, units.y, createdUnits_.y, UNITS_DOWN);
+        SIZE size{Rescale(was.right - was.left, units.x, createdUnits_.x, UNITS_ACROSS),
+                  Rescale(was.bottom - was.top, units.y, createdUnits_.y, UNITS_DOWN)};
         if (item.kind == Kind::Page) {
             x = Scale(item.origin96.x, units.x, units96_.x);
             y = Scale(item.origin96.y, units.y, units96_.y);
@@ -276,7 +237,7 @@ void ScaledLayout::LayOut(UINT dpi) {
 // until now, which goes with its owner: the first time, that is the image the dialog manager
 // loaded, which is the program's to free.
 void ScaledLayout::ShowArt(Item& item, SIZE size) {
-    GdiObject art = ArtAtSize(item.artId, size);
+    GdiObject art = ArtAtSize(parts_.module, item.bitmaps, size);
     if (!art.Get()) return;
     const auto previous = reinterpret_cast<HGDIOBJ>(
         SendMessageW(item.window, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(art.Get())));
@@ -290,12 +251,10 @@ void ScaledLayout::LoadCursorFor(UINT dpi) {
     const int size = CursorSizeForDpi(dpi);
     if (size <= 0 || size == cursorSize_) return;
     const auto cursor = static_cast<HCURSOR>(
-        LoadImageA(g_app.instance ? g_app.instance : GetModuleHandleA(nullptr),
-                   MAKEINTRESOURCEA(IDCUR_TARGET), IMAGE_CURSOR, size, size, 0));
+        LoadImageA(parts_.module, MAKEINTRESOURCEA(parts_.cursorId), IMAGE_CURSOR, size, size, 0));
     if (!cursor) return;
     if (GetCursor() == cursor_.Get() && cursor_.Get())
         SetCursor(cursor);  // in the middle of a drag
-    g_app.targetCursor = cursor;
     cursor_.Reset(cursor);
     cursorSize_ = size;
 }
@@ -305,8 +264,8 @@ bool ScaledLayout::SizeForDpi(UINT dpi, SIZE& size) const {
     static const auto adjust = User32Function<AdjustForDpi>("AdjustWindowRectExForDpi");
     if (!window_ || !adjust || dpi == 0) return false;
     const BaseUnits units = UnitsAt(dpi);
-    RECT frame{0, 0, Scale(createdClient_.cx, units.x, createdUnits_.x),
-               Scale(createdClient_.cy, units.y, createdUnits_.y)};
+    RECT frame{0, 0, Rescale(createdClient_.cx, units.x, createdUnits_.x, UNITS_ACROSS),
+               Rescale(createdClient_.cy, units.y, createdUnits_.y, UNITS_DOWN)};
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE));
     const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE));
     if (!adjust(&frame, style, FALSE, exStyle, dpi)) return false;

@@ -1,49 +1,25 @@
-// ScaledLayout: the main window and its pages laid out for the display scale (DPI) of the window.
+// ScaledLayout: a dialog window and its child pages laid out for the display scale (DPI) of the
+// window.
 #pragma once
 
 #include <windows.h>
 
-#include <utility>
 #include <vector>
+
+#include "win/owned_win.h"
 
 namespace varrel {
 
 // Messages of newer systems, by number: the build targets Windows 7, whose headers lack them.
-constexpr UINT DPI_CHANGED_MESSAGE = 0x02E0;          // WM_DPICHANGED
-constexpr UINT GET_DPI_SCALED_SIZE_MESSAGE = 0x02E4;  // WM_GETDPISCALEDSIZE
-constexpr UINT BASE_DPI = 96;                         // 100 %, what the images are drawn for
+constexpr UINT DPI_CHANGED_MESSAGE = 0x02E0;               // WM_DPICHANGED
+constexpr UINT DPI_CHANGED_AFTER_PARENT_MESSAGE = 0x02E3;  // WM_DPICHANGED_AFTERPARENT
+constexpr UINT GET_DPI_SCALED_SIZE_MESSAGE = 0x02E4;       // WM_GETDPISCALEDSIZE
+constexpr UINT BASE_DPI = 96;                              // 100 %, what the images are drawn for
 
 // The DPI of a window: its monitor's where the system scales per monitor, else the system's.
 UINT WindowDpi(HWND window);
 // The system's cursor size at a DPI, in pixels.
 int CursorSizeForDpi(UINT dpi);
-
-// The one owner of a GDI object or a cursor, released when the owner goes.
-template <typename Handle, BOOL(WINAPI* Free)(Handle)>
-class Owned {
-  public:
-    Owned() = default;
-    explicit Owned(Handle h) : h_(h) {}
-    Owned(Owned&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
-    Owned& operator=(Owned&& other) noexcept {
-        if (this != &other) Reset(std::exchange(other.h_, nullptr));
-        return *this;
-    }
-    Owned(const Owned&) = delete;
-    Owned& operator=(const Owned&) = delete;
-    ~Owned() { Reset(); }
-
-    Handle Get() const { return h_; }
-    void Reset(Handle h = nullptr) {
-        if (h_) Free(h_);
-        h_ = h;
-    }
-
-  private:
-    Handle h_ = nullptr;
-};
-using GdiObject = Owned<HGDIOBJ, DeleteObject>;
-using OwnedCursor = Owned<HCURSOR, DestroyCursor>;
 
 // Pixels per 4 horizontal and per 8 vertical dialog units of a dialog font.
 struct BaseUnits {
@@ -51,31 +27,47 @@ struct BaseUnits {
     int y = 0;
 };
 
-// A page of the main window and where it sits in the window's client area at 96 DPI, in pixels.
+// A child page of the window and where it sits in the window's client area at 96 DPI, in pixels.
 struct PagePlace {
     HWND page;
     POINT origin96;
 };
 
+// An image control and its bitmap resources, one drawing per scale, smallest first: the control
+// keeps the first one's size at 96 DPI.
+struct ScaledImage {
+    HWND control;
+    std::vector<int> bitmaps;
+};
+
+// What a window hands the layout besides its templates' controls; resources come from module.
+struct LayoutParts {
+    HINSTANCE module;
+    std::vector<PagePlace> pages;
+    std::vector<ScaledImage> images;
+    int cursorId;  // a cursor resource, loaded at the system's cursor size for the DPI
+};
+
 // The dialog manager sizes the templates with their font, so the window grows with the font at
 // its DPI (close to DPI / 96; the font decides exactly). Everything else follows that same scale
-// here: the pages' pixel origins, each image control at its 96-DPI size so scaled with an image
-// drawn for that size, and the target cursor at the system's cursor size. A change of DPI lays
-// the whole window out again the same way, fonts included.
+// here: the pages' pixel origins, each image control at its 96-DPI size so scaled with the drawing
+// for that size, and the cursor. A change of DPI lays the whole window out again the same way,
+// fonts included, then tells each page (WM_DPICHANGED_AFTERPARENT) to fit its own content.
 class ScaledLayout {
   public:
     ScaledLayout() = default;
-    ~ScaledLayout();
     ScaledLayout(const ScaledLayout&) = delete;
     ScaledLayout& operator=(const ScaledLayout&) = delete;
 
     // Takes the window as the dialog manager made it, with its pages, and lays it out for its DPI.
-    void Attach(HWND window, const std::vector<PagePlace>& pages);
+    void Attach(HWND window, LayoutParts parts);
     // Lays the window's content out again for its new DPI (WM_DPICHANGED); the window's own size
     // and place are the caller's.
     void ChangeDpi(UINT dpi);
     // The window's whole size at a DPI (WM_GETDPISCALEDSIZE); false when it cannot be told.
     bool SizeForDpi(UINT dpi, SIZE& size) const;
+    // The cursor at the window's DPI, owned here; null when it could not be loaded.
+    HCURSOR Cursor() const { return cursor_.Get(); }
 
   private:
     enum class Kind { Control, Page, Image };
@@ -85,12 +77,12 @@ class ScaledLayout {
         RECT created{};               // in the parent's client area, as the dialog manager made it
         HFONT createdFont = nullptr;  // its dialog's, which the dialog frees
         POINT origin96{};             // a page's place at 96 DPI
-        int artId = 0;                // an image's 100 % bitmap and its size
+        std::vector<int> bitmaps;     // an image's drawings, and the first one's size
         SIZE art96{};
         GdiObject bitmap;  // the image shown now
     };
 
-    void Record(HWND parent, const std::vector<PagePlace>& pages);
+    void Record(HWND parent);
     BaseUnits UnitsAt(UINT dpi) const;
     HFONT FontAt(UINT dpi) const;
     void LayOut(UINT dpi);
@@ -98,6 +90,7 @@ class ScaledLayout {
     void LoadCursorFor(UINT dpi);
 
     HWND window_ = nullptr;
+    LayoutParts parts_{};
     UINT createdDpi_ = BASE_DPI;
     BaseUnits createdUnits_;
     BaseUnits units96_;
@@ -108,7 +101,6 @@ class ScaledLayout {
     GdiObject font_;  // the controls' font at a DPI other than the one they were made at
     OwnedCursor cursor_;
     int cursorSize_ = 0;
-    HCURSOR entryCursor_ = nullptr;
 };
 
 }  // namespace varrel

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "settings/ansi_text_win.h"
 #include "varrel_exe_path.h"
+#include "win/text_win.h"
 
 namespace varrel::e2e {
 

@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
-#include "motion/unique_handle_win.h"
 #include "resources/resource.h"
 #include "tests/support/mouse_hook_recorder_win.h"
+#include "win/owned_win.h"
 
 namespace varrel::e2e {
 

@@ -1,6 +1,8 @@
 // MouseHookRecorder: a hook thread that appends each injected mouse event to a locked list.
 #include "tests/support/mouse_hook_recorder_win.h"
 
+#include <algorithm>
+
 namespace varrel::testing {
 
 // The hook procedure gets no context: it finds its recorder through its own thread.
@@ -31,6 +33,32 @@ Texts EventTexts(const std::vector<MouseEvent>& events, POINT skip, int64_t sinc
             return ::testing::AssertionFailure()
                    << "event " << i << " is " << seen[i] << ", not " << lap[i % lap.size()];
     return ::testing::AssertionSuccess();
+}
+
+std::vector<MouseEvent> MouseHookRecorder::InjectedBeforeMarker() const {
+    constexpr POINT MARKER = {7, 3};  // on no path that a test walks
+    const int64_t sent = Now();
+    const LONG width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi = {(MARKER.x * 65536 + width - 1) / width,
+               (MARKER.y * 65536 + height - 1) / height,
+               0,
+               MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
+               0,
+               0};
+    SendInput(1, &move, sizeof move);
+    std::vector<MouseEvent> events;
+    auto marker = events.end();
+    WaitFor([&] {
+        events = Injected();
+        marker = std::find_if(events.begin(), events.end(), [&](const MouseEvent& e) {
+            return e.time > sent && e.pt.x == MARKER.x && e.pt.y == MARKER.y;
+        });
+        return marker != events.end();
+    });
+    events.erase(marker, events.end());
+    return events;
 }
 
 MouseHookRecorder::MouseHookRecorder() {

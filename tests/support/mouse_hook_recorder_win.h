@@ -53,6 +53,10 @@ class MouseHookRecorder {
     bool WaitForTexts(std::size_t n) const {
         return WaitFor([&] { return EventTexts(Injected()).size() >= n; });
     }
+    // Every event injected before the call, proven complete without a pause: a move to a marker
+    // pixel is injected and awaited; whatever was sent before it is recorded before it. Those
+    // events, without the marker's.
+    std::vector<MouseEvent> InjectedBeforeMarker() const;
 
   private:
     static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,269 @@
+// Tests of the main window made in this process from the real resources: a change of display scale
+// lays it out as a fresh start at that scale does, the motion page passes a lost capture on to the
+// picker, and the close box ends without saving. Also the list box serving the worker's reads.
+#include "ui/main_window_win.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <thread>
+
+#include "motion/motion_worker_win.h"
+#include "path/point_entry.h"
+#include "resources/resource.h"
+#include "settings/profile_file_win.h"
+#include "tests/support/mouse_hook_recorder_win.h"
+#include "ui/app_state_win.h"
+#include "ui/list_box_point_list_win.h"
+#include "ui/scaled_layout_win.h"
+#include "win/owned_win.h"
+#include "win/text_win.h"
+
+namespace varrel {
+namespace {
+
+using testing::WaitFor;
+
+// Started with it, this program writes the snapshot of a fresh start to the file named after it.
+constexpr char SNAPSHOT_SWITCH[] = "--layout-snapshot";
+constexpr int SCALES = 4;  // the drawings of each image: 100, 125, 150 and 200 %
+
+// The main window run as the program runs it, on a thread of its own, with one entry in the list.
+struct MainWindowRun {
+    MainWindowRun() {
+        g_app.instance = GetModuleHandleW(nullptr);
+        ui = std::thread([] { RunMainWindow(g_app.instance); });
+        DWORD process = 0;
+        WaitFor([&] {
+            GetWindowThreadProcessId(main = FindWindowA("#32770", "-= Varrel =-"), &process);
+            return process == GetCurrentProcessId() && IsWindowVisible(main);
+        });
+        for (HWND page = nullptr; (page = FindWindowExW(main, page, L"#32770", nullptr));)
+            (GetDlgItem(page, IDC_POINTS) ? motion : about) = page;
+        SendMessageA(GetDlgItem(motion, IDC_POINTS), LB_ADDSTRING, 0, LPARAM("1,1"));
+    }
+    ~MainWindowRun() {
+        PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+        ui.join();
+    }
+    std::thread ui;
+    HWND main = nullptr, motion = nullptr, about = nullptr;
+};
+
+std::vector<BYTE> Bits(HGDIOBJ bitmap) {  // of a bitmap made for the screen
+    BITMAP info{};
+    GetObjectW(bitmap, sizeof info, &info);
+    std::vector<BYTE> bits(static_cast<std::size_t>(info.bmWidthBytes) * info.bmHeight);
+    GetBitmapBits(static_cast<HBITMAP>(bitmap), static_cast<LONG>(bits.size()), bits.data());
+    return bits;
+}
+
+// Which of an image's drawings (0 to 3: 100 to 200 %) a control shows: the one that, stretched to
+// the size shown, comes closest to it.
+int DrawingShown(HWND control, int bitmap100) {
+    const auto shown =
+        reinterpret_cast<HGDIOBJ>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    BITMAP size{}, drawn{};
+    GetObjectW(shown, sizeof size, &size);
+    const ScreenDc screen;
+    const MemoryDc from(CreateCompatibleDC(screen.Get())), to(CreateCompatibleDC(screen.Get()));
+    std::pair<long long, int> closest{LLONG_MAX, -1};
+    for (int step = 0; step < SCALES; ++step) {
+        const GdiObject art(LoadImageA(g_app.instance,
+                                       MAKEINTRESOURCEA(bitmap100 + step * IDB_SCALED_STEP),
+                                       IMAGE_BITMAP, 0, 0, 0));
+        const GdiObject stretched(
+            CreateCompatibleBitmap(screen.Get(), size.bmWidth, size.bmHeight));
+        GetObjectW(art.Get(), sizeof drawn, &drawn);
+        {
+            const Selected source(from.Get(), art.Get()), target(to.Get(), stretched.Get());
+            SetStretchBltMode(to.Get(), HALFTONE);
+            StretchBlt(to.Get(), 0, 0, size.bmWidth, size.bmHeight, from.Get(), 0, 0, drawn.bmWidth,
+                       drawn.bmHeight, SRCCOPY);
+        }
+        const std::vector<BYTE> a = Bits(shown), b = Bits(stretched.Get());
+        long long distance = 0;
+        for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+            distance += std::abs(a[i] - b[i]);
+        closest = std::min(closest, {distance, step});
+    }
+    return closest.second;
+}
+
+// What a change of scale must get right, by name: the window's whole size; the client area and
+// every window's box in it (x0 y0 x1 y1) and its font's height; each image's size and the drawing
+// it shows; the cursor's size and the list's column width.
+using Snapshot = std::map<std::string, long>;
+
+Snapshot Take(const MainWindowRun& run) {
+    Snapshot s;
+    RECT box{};
+    GetWindowRect(run.main, &box);
+    s["window width"] = box.right - box.left, s["window height"] = box.bottom - box.top;
+    GetClientRect(run.main, &box);
+    s["client x1"] = box.right, s["client y1"] = box.bottom;
+    int n = 0;
+    for (HWND parent : {run.main, run.motion, run.about}) {
+        for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            const std::string name =
+                std::to_string(n++) + " (id " + std::to_string(GetDlgCtrlID(c)) + ") ";
+            GetWindowRect(c, &box);
+            MapWindowPoints(nullptr, run.main, reinterpret_cast<POINT*>(&box), 2);
+            s[name + "x0"] = box.left, s[name + "y0"] = box.top, s[name + "x1"] = box.right,
+                     s[name + "y1"] = box.bottom;
+            LOGFONTW font{};  // a page keeps its own font: only its controls show one
+            if (GetDlgCtrlID(c) &&
+                GetObjectW(reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0)), sizeof font,
+                           &font))
+                s[name + "font height"] = font.lfHeight;
+            BITMAP image{};
+            if (GetObjectW(
+                    reinterpret_cast<HGDIOBJ>(SendMessageW(c, STM_GETIMAGE, IMAGE_BITMAP, 0)),
+                    sizeof image, &image))
+                s[name + "image width"] = image.bmWidth, s[name + "image height"] = image.bmHeight;
+        }
+    }
+    ICONINFO cursor{};
+    BITMAP mask{};
+    if (GetIconInfo(g_app.targetCursor, &cursor) && GetObjectW(cursor.hbmMask, sizeof mask, &mask))
+        s["cursor width"] = mask.bmWidth;
+    DeleteObject(cursor.hbmMask);
+    DeleteObject(cursor.hbmColor);
+    SendMessageW(GetDlgItem(run.motion, IDC_POINTS), LB_GETITEMRECT, 0,
+                 reinterpret_cast<LPARAM>(&box));
+    s["list column width"] = box.right - box.left;
+    s["Add drawing"] = DrawingShown(GetDlgItem(run.motion, IDC_ADD), IDB_ADD);
+    s["Motion tab drawing"] = DrawingShown(GetDlgItem(run.main, IDC_TAB_MOTION), IDB_TAB_MOTION);
+    return s;
+}
+
+// A fresh start of this program at a DPI (the prefix's display scale, which it reads as it starts).
+Snapshot FreshStartAt(DWORD dpi) {
+    const std::filesystem::path file = std::filesystem::temp_directory_path() / "varrel-layout";
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(self) + L"\" " + Widen(SNAPSHOT_SWITCH) + L" \"" +
+                           file.wstring() + L"\"";
+    RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi,
+                    sizeof dpi);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &info)) {
+        const UniqueHandle process(info.hProcess), thread(info.hThread);
+        WaitForSingleObject(process.Get(), 60000);
+    }
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels");
+    Snapshot s;
+    std::ifstream in(file);
+    std::string name;
+    for (long value; std::getline(in, name, '=') && in >> value; in.ignore()) s[name] = value;
+    return s;
+}
+
+// At 144 and 192 DPI a change of scale gives what a fresh start there gives, within 1 px, and every
+// box of that start lies where its 96-DPI box lands, scaled as the client area grew (the dialog
+// units round). The images show their 150 and 200 % drawings. Back at 96 DPI all is as it was.
+TEST(MainWindow, AChangeOfScaleLaysItOutAsAFreshStartThereAndBackAsItWas) {
+    MainWindowRun run;
+    const Snapshot first = Take(run);
+    for (const auto& [dpi, drawing] : {std::pair{144u, 2L}, {192u, 3L}, {96u, 0L}}) {
+        // As the system tells a window moved to a monitor of another scale: first the size it
+        // asks for, then the change with a rectangle of that size where the window is.
+        SIZE size{};
+        EXPECT_TRUE(SendMessageW(run.main, GET_DPI_SCALED_SIZE_MESSAGE, dpi,
+                                 reinterpret_cast<LPARAM>(&size)));
+        RECT box{};
+        GetWindowRect(run.main, &box);
+        box = {box.left, box.top, box.left + size.cx, box.top + size.cy};
+        SendMessageW(run.main, DPI_CHANGED_MESSAGE, MAKEWPARAM(dpi, dpi),
+                     reinterpret_cast<LPARAM>(&box));
+        const Snapshot changed = Take(run), fresh = dpi == 96 ? first : FreshStartAt(dpi);
+        ASSERT_EQ(changed.size(), fresh.size()) << dpi;
+        for (const auto& [name, value] : fresh) {
+            // Wine keeps the frame of a window made at 96 DPI: the client area follows the frame.
+            const bool frameBound = name.rfind("client", 0) == 0;
+            EXPECT_LE(frameBound ? 0 : std::abs(changed.at(name) - value), dpi == 96 ? 0 : 1)
+                << name << " at " << dpi << " DPI";
+            if (name.back() != '0' && name.back() != '1') continue;  // not a box's side
+            const std::string client = std::string("client ") + name[name.size() - 2] + "1";
+            EXPECT_NEAR(value, first.at(name) * fresh.at(client) / first.at(client), 3)
+                << name << " at " << dpi << " DPI, fresh";
+        }
+        EXPECT_EQ(changed.at("Add drawing"), drawing);
+        EXPECT_EQ(changed.at("Motion tab drawing"), drawing);
+    }
+}
+
+// The page passes a lost capture on to the picker: the drag ends, and the next move shows nothing.
+// Then the close box ends the window without saving the list.
+TEST(MainWindow, ALostCaptureEndsTheDragAndTheCloseBoxDoesNotSave) {
+    const std::filesystem::path file(ConfigFilePath());
+    std::filesystem::remove(file);
+    {
+        const MainWindowRun run;
+        RECT target{};
+        GetWindowRect(GetDlgItem(run.motion, IDC_TARGET), &target);
+        POINT moved{7, 8};
+        ClientToScreen(run.motion, &moved);
+        ScreenToClient(run.motion, reinterpret_cast<POINT*>(&target));
+        const std::string shown = std::to_string(moved.x) + "," + std::to_string(moved.y);
+        SendMessageW(run.motion, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(target.left, target.top));
+        SendMessageW(run.motion, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(7, 8));
+        ASSERT_EQ(WindowText(GetDlgItem(run.motion, IDC_POSITION)), shown);
+        SendMessageW(run.motion, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(run.main));
+        SendMessageW(run.motion, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(9, 9));
+        EXPECT_EQ(WindowText(GetDlgItem(run.motion, IDC_POSITION)), shown);
+    }
+    EXPECT_FALSE(std::filesystem::exists(file));
+    std::filesystem::remove(file);
+}
+
+// A hidden list box of this thread, whose owner serves the worker's entry reads.
+LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_READ_ENTRY) return ListBoxPointList::ServeEntryRead(lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST(ListBoxPointList, EndWhileTheWorkerReadsTenThousandEntriesFromThisThread) {
+    testing::MouseHookRecorder hook;
+    HWND owner = CreateWindowW(L"STATIC", L"", 0, 0, 0, 9, 9, {}, {}, {}, {});
+    SetWindowLongPtrW(owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OwnerProc));
+    HWND box = CreateWindowW(L"LISTBOX", L"", WS_CHILD, 0, 0, 9, 9, owner, {}, {}, {});
+    ListBoxPointList list(box, owner);
+    for (int i = 0; i < 10000; ++i) list.Append(FormatPosition(100 + i % 300, 100 + i / 300));
+    // Ended while this thread serves nothing (the worker waits in its first read), then while it
+    // serves the reads as they come: what was built is always a true prefix, and nothing is sent.
+    for (int serveMs : {0, 0, 1, 30}) {
+        RunList run;
+        MotionWorker worker;
+        ASSERT_TRUE(worker.Start(list, run));
+        for (const ULONGLONG until = GetTickCount64() + serveMs; GetTickCount64() < until;)
+            for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
+        worker.End();
+        ASSERT_LE(run.count, serveMs ? 10000 : 1);
+        for (int i = 0; i < run.count; ++i)
+            ASSERT_EQ(run.points[i], (ScreenPoint{100 + i % 300, 100 + i / 300})) << i;
+        run.Release();
+    }
+    EXPECT_TRUE(hook.Installed() && hook.Injected().empty());
+    DestroyWindow(owner);
+}
+
+}  // namespace
+}  // namespace varrel
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == varrel::SNAPSHOT_SWITCH) {
+        const varrel::MainWindowRun run;
+        std::ofstream out(argv[2]);
+        for (const auto& [name, value] : varrel::Take(run)) out << name << '=' << value << '\n';
+        return 0;
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
