@@ -36,11 +36,10 @@ TEST_F(WinPointerOpsTest, EveryPixelOfARowAndAColumnIsHitAndOutsideGoesToTheEdge
         SCOPED_TRACE(area.virtualDesktop);
         WinPointerOps ops(stop.Get(), [area] { return area; });
         ops.BeginSegment();
-        const int row = height / 2, column = width / 3;
+        const int row = height / 2, col = width / 3;
         for (int x = 0; x < width; ++x)
             ASSERT_EQ(MovedTo(ops, x + 0.75, row + 1.3), Text(x, row + 1));
-        for (int y = 0; y < height; ++y)
-            ASSERT_EQ(MovedTo(ops, column, y + 0.999), Text(column, y));
+        for (int y = 0; y < height; ++y) ASSERT_EQ(MovedTo(ops, col, y + 0.999), Text(col, y));
         EXPECT_EQ(MovedTo(ops, -40.5, height + 1e7), Text(0, height - 1));
         EXPECT_EQ(MovedTo(ops, width, -1), Text(width - 1, 0));
     }
@@ -131,7 +130,7 @@ TEST_F(MotionWorkerTest, IdleAndRunningRunsLeaveTheProcessorAlone) {
         FILETIME t[4];
         GetProcessTimes(GetCurrentProcess(), &t[0], &t[1], &t[2], &t[3]);
         const uint64_t high = uint64_t{t[2].dwHighDateTime} + t[3].dwHighDateTime;
-        return static_cast<double>((high << 32) + t[2].dwLowDateTime + t[3].dwLowDateTime) / 1e7;
+        return ((high << 32) + t[2].dwLowDateTime + t[3].dwLowDateTime) / 1e7;
     };
     const Texts lists[] = {{}, {"200,200"}, {"5,5", "5,5,D"}, {"100,300", "400,300"}};
     for (const Texts& entries : lists) {

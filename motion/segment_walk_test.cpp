@@ -59,8 +59,7 @@ TEST(SegmentWalk, RandomSegmentsStayOnTheLine) {
             ASSERT_TRUE(trace >> m >> x >> comma >> y >> pause);
             ASSERT_EQ((std::string{m, comma} + pause), "M,S20");
             ASSERT_EQ(yMajor ? y - s.y : x - s.x, step);
-            const double other = yMajor ? x - s.x : y - s.y,
-                         want = double(step * minor) / double(major);
+            const double other = yMajor ? x - s.x : y - s.y, want = double(step * minor) / major;
             ASSERT_TRUE(step * minor % major != 0 || other == want);  // exact on a pixel
             ASSERT_NEAR(other, want, 1e-9);
         }

@@ -28,8 +28,7 @@ TEST(Settings, LoadedAtStartAndWrittenBackWholeByTheCloseTab) {
     Texts many;
     for (int i = 0; i < 100000; ++i) many.push_back(std::to_string(i) + "," + std::to_string(-i));
     std::string garbage;  // bytes of every value but '[', so no section
-    for (int i = 0; i < 1 << 16; ++i)
-        garbage.push_back(static_cast<char>(i * 7919 % 251 == '[' ? 0 : i * 7919 % 251));
+    for (int i = 0; i < 1 << 16; ++i) garbage += char(i * 7919 % 251 == '[' ? 0 : i * 7919 % 251);
     const std::tuple<std::optional<std::string>, Texts, bool> cases[] = {
         {std::nullopt, {}, false},
         {ConfigWith("  10,10   20,20  ", "2"), {"10,10", "20,20"}, true},
