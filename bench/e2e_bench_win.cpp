@@ -445,7 +445,7 @@ std::string Format(const char* format, double value) {
     if (value < 0) return "n/a";
     const int length = std::snprintf(nullptr, 0, format, value);
     std::string text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, '\0');
-    std::snprintf(&text[0], text.size(), format, value);
+    std::snprintf(&text[0], text.size(), format, value);  // NOLINT(cert-err33-c): length known
     text.resize(text.size() - 1);
     return text;
 }

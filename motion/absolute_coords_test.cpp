@@ -23,7 +23,7 @@ TEST(AbsoluteCoords, EveryPositionLandsOnItsPixelTruncatedTowardZeroAndClampedTo
     for (int32_t o : {0, -1920, -312, 1280}) {
         for (int32_t n : sizes) {
             std::vector<double> at = {o - 2.5, -HUGE_VAL, NAN, o + n + 1e6, 1e300, HUGE_VAL};
-            for (double p = o; p < o + n + 3; ++p) at.insert(at.end(), {p, p + 0.25, p + 0.999});
+            for (int p = o; p < o + n + 3; ++p) at.insert(at.end(), {p + .0, p + .25, p + .999});
             for (double v : at) {
                 const double want =
                     std::isnan(v) ? o : std::clamp(std::trunc(v), o + 0.0, o + n - 1.0);

@@ -35,10 +35,10 @@ TEST_F(WinPointerOpsTest, EveryPixelOfARowAndAColumnIsHitAndOutsideGoesToTheEdge
         SCOPED_TRACE(area.virtualDesktop);
         WinPointerOps ops(stop.Get(), [area] { return area; });
         ops.BeginSegment();
+        const int row = height / 2, col = width / 3;
         for (int x = 0; x < width; ++x)
-            ASSERT_EQ(MovedTo(ops, x + 0.75, height / 2 + 1.3), Text(x, height / 2 + 1));
-        for (int y = 0; y < height; ++y)
-            ASSERT_EQ(MovedTo(ops, width / 3, y + 0.999), Text(width / 3, y));
+            ASSERT_EQ(MovedTo(ops, x + 0.75, row + 1.3), Text(x, row + 1));
+        for (int y = 0; y < height; ++y) ASSERT_EQ(MovedTo(ops, col, y + 0.999), Text(col, y));
         EXPECT_EQ(MovedTo(ops, -40.5, height + 1e7), Text(0, height - 1));
         EXPECT_EQ(MovedTo(ops, width, -1), Text(width - 1, 0));
     }

@@ -1,4 +1,4 @@
-// PointList: the ordered list of point entries, as the window's list box or any other holder offers it.
+// PointList: the ordered list of point entries, as the window's list box or another holder has it.
 #pragma once
 
 #include <optional>
@@ -7,7 +7,7 @@
 namespace varrel {
 
 class PointList {
-public:
+  public:
     virtual ~PointList() = default;
 
     // Number of entries, or nothing when the list cannot tell.

@@ -14,10 +14,11 @@ constexpr UINT WM_READ_ENTRY = WM_APP + 0x100;
 // Every operation is a message to the list box, so the list may be used from another thread than
 // the list box's own: each call then waits until that thread serves it.
 class ListBoxPointList : public PointList {
-public:
+  public:
     // owner: the window (on the list box's thread) that serves WM_READ_ENTRY; needed only when
     // entries are read from another thread.
-    explicit ListBoxPointList(HWND listBox, HWND owner = nullptr) : listBox_(listBox), owner_(owner) {}
+    explicit ListBoxPointList(HWND listBox, HWND owner = nullptr)
+        : listBox_(listBox), owner_(owner) {}
 
     std::optional<int> Count() const override;
     std::optional<std::string> TextAt(int index) const override;
@@ -27,11 +28,10 @@ public:
     std::optional<int> Selected() const override;
     void Select(int index) override;
 
-
     // Reads the entry a WM_READ_ENTRY asks for, on the list box's own thread. Returns TRUE.
     static LRESULT ServeEntryRead(LPARAM request);
 
-private:
+  private:
     std::optional<std::string> ReadHere(int index) const;
 
     HWND listBox_;

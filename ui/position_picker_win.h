@@ -16,7 +16,8 @@ inline int32_t CoordFromMessageWord(uint16_t word) {
 class PositionPicker {
   public:
     // The cursor shown for the whole drag.
-    explicit PositionPicker(HCURSOR targetCursor = nullptr) : targetCursor_(targetCursor) {}
+    explicit PositionPicker(HCURSOR targetCursor = nullptr) noexcept
+        : targetCursor_(targetCursor) {}
 
     void SetTargetCursor(HCURSOR cursor) { targetCursor_ = cursor; }
     bool Dragging() const { return dragging_; }

@@ -31,7 +31,7 @@ TEST(Settings, LoadedAtStartAndWrittenBackWholeByTheCloseTab) {
     Texts many;
     for (int i = 0; i < 100000; ++i) many.push_back(std::to_string(i) + "," + std::to_string(-i));
     std::string garbage;  // bytes of every value but '[', so no section
-    for (int i = 0; i < 1 << 16; ++i) garbage.push_back(i * 7919 % 251 == '[' ? 0 : i * 7919 % 251);
+    for (int i = 0; i < 1 << 16; ++i) garbage += char(i * 7919 % 251 == '[' ? 0 : i * 7919 % 251);
     const std::tuple<std::optional<std::string>, Texts, bool> cases[] = {
         {std::nullopt, {}, false},
         {ConfigWith("  10,10   20,20  ", "2"), {"10,10", "20,20"}, true},
@@ -141,7 +141,7 @@ TEST(Window, ViewTabsAddSelectRemoveTheActionDialogAndHide) {
                         IsWindowEnabled(item(id)) == (id == IDC_ACT_CLICK || id == IDC_ACT_NONE));
         PostMessageW(item(IDOK), WM_KEYDOWN, VK_ESCAPE, 1);
         PostMessageW(item(choice), BM_CLICK, 0, 0);
-        ASSERT_TRUE(WaitFor([&] { return Checked(item(choice)); }));
+        ASSERT_TRUE(WaitFor([&, choice = choice] { return Checked(item(choice)); }));
         SendServed(item(IDOK), BM_CLICK);
         expected[index] = result;
         ASSERT_TRUE(WaitFor([&] { return app.Entries() == expected; }));
