@@ -191,7 +191,7 @@ TEST(MainWindow, AChangeOfScaleLaysItOutAsAFreshStartThereAndBackAsItWas) {
                 << name << " at " << dpi << " DPI";
             if (name.back() != '0' && name.back() != '1') continue;  // not a box's side
             const std::string client = std::string("client ") + name[name.size() - 2] + "1";
-            EXPECT_NEAR(value, first.at(name) * fresh.at(client) / first.at(client), 3)
+            EXPECT_NEAR(value, 1.0 * first.at(name) * fresh.at(client) / first.at(client), 3)
                 << name << " at " << dpi << " DPI, fresh";
         }
         EXPECT_EQ(changed.at("Add drawing"), drawing);

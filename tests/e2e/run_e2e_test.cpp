@@ -33,7 +33,7 @@ class RunTest : public ::testing::Test {
     // After a stop, nothing comes but at most the release of a pending press: nothing before a
     // marker injected after the stop. Returned: the events before the marker.
     std::vector<testing::MouseEvent> ExpectQuietAfter(int64_t stoppedAt) {
-        const std::vector<testing::MouseEvent> events = hook.InjectedBeforeMarker();
+        std::vector<testing::MouseEvent> events = hook.InjectedBeforeMarker();
         const Texts late = EventTexts(events, {-1, -1}, stoppedAt);
         EXPECT_TRUE(late.empty() || (late.size() == 1 && late[0][0] == 'U')) << late[0];
         return events;
