@@ -39,11 +39,11 @@ struct WorkerOps : testing::RecordingPointerOps {
 
 TEST(MotionWorker, WalksTheClosedPathLapAfterLapOrWaitsForTheStop) {
     // A lap: the click at A, 2 moves to B, 2 back; the end comes in the third click's hold.
-    const std::string lap = "| P1,1 S10 R1,1 M1,1 S20 M2,1 S20 | M3,1 S20 M2,1 S20 ";
+    const std::string lap = "| P1,1 H10 R1,1 M1,1 S20 M2,1 S20 | M3,1 S20 M2,1 S20 ";
     const std::tuple<std::vector<std::string>, int, long, int32_t, std::string> cases[] = {
-        {{"1,1,C", "3,1"}, 0, 10, 2, lap + lap + "| P1,1 S10 R1,1 "},
+        {{"1,1,C", "3,1"}, 0, 10, 2, lap + lap + "| P1,1 H10 R1,1 "},
         {{"0,0", "0,3", "2,3"}, 0, 4, 3, "| M0,0 S20 M0,1 S20 M0,2 S20 | M0,3 S20 M1,3 S20 "},
-        {{"7,8,C"}, 0, 2, 1, "| P7,8 S10 R7,8 | P7,8 S10 R7,8 | P7,8 S10 R7,8 "},
+        {{"7,8,C"}, 0, 2, 1, "| P7,8 H10 R7,8 | P7,8 H10 R7,8 | P7,8 H10 R7,8 "},
         {{"5,5", "5,5", "6,5"}, 0, 2, 3, "| | M5,5 S20 | M6,5 S20 | | M5,5 S20 "},
         {{"0,0", "1,0", "9,9"}, 99, 2, 2, "| M0,0 S20 | M1,0 S20 | M0,0 S20 "},
         {{}, 0, 0, 0, ""},  // nothing to send, or nothing built: no event, and a wait for the stop

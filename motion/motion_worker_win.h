@@ -16,8 +16,8 @@ namespace varrel {
 //   run.Release();            // the run list is the caller's again
 // The thread reads list only while it builds the run list; with a ListBoxPointList each read is
 // served by the list box's thread; End, called on that thread, keeps serving them while it waits,
-// so the two cannot deadlock. When End returns no further pointer event comes; a press already sent has had its
-// release. Destroying a MotionWorker ends a running worker.
+// so the two cannot deadlock. When End returns no further pointer event comes; a press already sent
+// has had its release. Destroying a MotionWorker ends a running worker.
 class MotionWorker {
   public:
     // area: where the pointer can go, read at the start of every segment.

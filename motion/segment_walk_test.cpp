@@ -21,12 +21,12 @@ TEST(SegmentWalk, StepsAlongTheMajorAxisToJustShortOfTheEndAfterAClickForCOnly) 
         {{4, 2}, {0, 0}, " ", 99, "M4,2 S20 M3,1.5 S20 M2,1 S20 M1,0.5 S20 "},
         {{5, 0}, {6, 4}, " ", 99, "M5,0 S20 M5.25,1 S20 M5.5,2 S20 M5.75,3 S20 "},
         {{0, 0}, {-3, 3}, " ", 99, "M0,0 S20 M-1,1 S20 M-2,2 S20 "},  // a tie goes along x
-        {{3, 3}, {3, 3}, "C", 99, "P3,3 S10 R3,3 "},
+        {{3, 3}, {3, 3}, "C", 99, "P3,3 H10 R3,3 "},
         {{3, 3}, {3, 3}, "DUBc x", 99, ""},
-        {{0, 0}, {2, 0}, "C", 99, "P0,0 S10 R0,0 M0,0 S20 M1,0 S20 "},  // no pause after release
+        {{0, 0}, {2, 0}, "C", 99, "P0,0 H10 R0,0 M0,0 S20 M1,0 S20 "},  // no pause after release
         {{0, 0}, {2, 0}, "DUBc x", 99, "M0,0 S20 M1,0 S20 "},
         {{0, 0}, {100, 0}, " ", 2, "M0,0 S20 M1,0 S20 M2,0 S20 "},
-        {{5, 6}, {100, 0}, "C", 0, "P5,6 S10 R5,6 "},  // the button never stays down
+        {{5, 6}, {100, 0}, "C", 0, "P5,6 H10 R5,6 "},  // the button never stays down
         {{2147483645, 0}, {2147483647, 1}, " ", 99, "M2147483645,0 S20 M2147483646,0.5 S20 "}};
     for (const auto& [start, end, actions, endAfter, trace] : cases) {
         for (const char* a = actions; *a; ++a) {
