@@ -107,9 +107,12 @@ INT_PTR OnShowWindow(HWND page, bool shown, LPARAM status) {
 
 // The whole field is read, then cut to the longest entry: a picked -1234,1234 stays whole. White
 // space would split the entry in the settings file, so the entry is stored in its compact form,
-// which reads the same; the cut comes after, so that blanks do not push the action out.
+// which reads the same; the cut comes after, so that blanks do not push the action out. A field of
+// only blanks looks empty and adds nothing, as an empty one does.
 void OnAdd(HWND page) {
-    std::string text = CompactEntry(PositionText(page));
+    const std::string typed = PositionText(page);
+    if (typed.find_first_not_of(" \t\r\n\v\f") == std::string::npos) return;
+    std::string text = CompactEntry(typed);
     if (text.size() > MAX_ENTRY_CHARS) text.resize(MAX_ENTRY_CHARS);
     if (text.empty()) return;
     Points(page).Append(text);

@@ -93,10 +93,11 @@ TEST(Window, ViewTabsAddSelectRemoveTheActionDialogAndHide) {
     for (int t : {IDC_TAB_ABOUT, IDC_TAB_MOTION, IDC_TAB_MOTION}) ASSERT_TRUE(tab(t));
     EXPECT_FALSE(app.Config());
     EXPECT_TRUE(IsWindowVisible(app.Motion()) && !IsWindowVisible(app.About()));
-    // Typed text, then what Add appends: nothing for an empty field, never white space (the entry
-    // reads as the text does; an action after a blank is none), at most 14 characters. The last is
-    // a double-click: both its clicks add. The eleventh entry brings a scroll bar.
+    // Typed text, then what Add appends: nothing for an empty or blank field, never white space
+    // (the entry reads as the text does; an action after a blank is none), at most 14 characters.
+    // The last is a double-click: both its clicks add. The eleventh entry brings a scroll bar.
     const std::pair<const char*, const char*> adds[] = {{"", ""},
+                                                        {" \t  ", ""},
                                                         {"abc", "abc"},
                                                         {"-1234,1234", "-1234,1234"},
                                                         {"-12345,-12345,C", "-12345,-12345,"},
@@ -106,7 +107,7 @@ TEST(Window, ViewTabsAddSelectRemoveTheActionDialogAndHide) {
                                                         {"  640 ,  480 ,C", "640,480,C"},
                                                         {"  640 ,  480 ,C", "640,480,C"}};
     for (const auto& [typed, appended] : adds) {
-        ASSERT_TRUE(app.Add(typed, &typed == &adds[8].first ? STN_DBLCLK : STN_CLICKED));
+        ASSERT_TRUE(app.Add(typed, &typed == &adds[9].first ? STN_DBLCLK : STN_CLICKED));
         if (*appended) expected.push_back(appended);
         EXPECT_EQ(app.Entries(), expected) << typed;
         EXPECT_EQ(app.Position(), typed) << "Add leaves the field as it was";
