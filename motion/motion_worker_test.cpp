@@ -11,7 +11,7 @@
 namespace varrel {
 namespace {
 
-// Looked at before each entry of the build and once after it: from look k on the stop has come
+// Looked at before each chunk of the build and once after it: from look k on the stop has come
 // (trouble k), or at look k memory runs out (trouble -k). Wait stands for a stop that comes later.
 struct FakeStop : StopRequest {
     explicit FakeStop(int trouble) : trouble(trouble) {}
@@ -49,8 +49,8 @@ TEST(MotionWorker, WalksTheClosedPathLapAfterLapOrWaitsForTheStop) {
         {{}, 0, 0, 0, ""},  // nothing to send, or nothing built: no event, and a wait for the stop
         {{"40,40"}, 0, 0, 1, ""},
         {{"1,1", "1,1,D", "1,1,U", "1,1,B"}, 0, 0, 4, ""},
-        {{"1,1", "9,9", "4,4"}, -2, 0, 0, ""},
-        {{"1,1", "9,9", "4,4"}, 2, 0, 1, ""}  // the stop ends the build and the run: no wait
+        {{"1,1", "9,9", "4,4"}, -1, 0, 0, ""},
+        {{"1,1", "9,9", "4,4"}, 2, 0, 3, ""}  // the stop after the build ends the run: no wait
     };
     for (const auto& [entries, trouble, endAfter, count, trace] : cases) {
         SCOPED_TRACE(::testing::PrintToString(std::tie(entries, trouble)));

@@ -1,4 +1,5 @@
-// Point entries: the text form x,y or x,y,A of one point of the path, and the rules that read and edit it.
+// Point entries: the text form x,y or x,y,A of one point of the path, and the rules that read and
+// edit it.
 #pragma once
 
 #include <cstddef>
