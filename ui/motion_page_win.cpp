@@ -136,7 +136,9 @@ void OnPointsDoubleClick(HWND page) {
 void OnRemove(HWND page) {
     ListBoxPointList points = Points(page);
     const std::optional<int> selected = points.Selected();
-    if (selected) points.Remove(*selected);
+    if (!selected) return;
+    points.Remove(*selected);
+    FitPointListView(page);
 }
 
 // The disc is drawn at the entry's position; a missing x or y counts as 0.
@@ -243,6 +245,21 @@ void FitPointListColumns(HWND page) {
     if (!GetClientRect(list, &client) || client.right < POINT_LIST_COLUMNS) return;
     SendMessageA(list, LB_SETCOLUMNWIDTH, static_cast<WPARAM>(client.right / POINT_LIST_COLUMNS),
                  0);
+    FitPointListView(page);
+}
+
+void FitPointListView(HWND page) {
+    HWND list = GetDlgItem(page, IDC_POINTS);
+    // Taken first: the list box moves its top entry to the start of a column as its rows change.
+    const LRESULT top = SendMessageW(list, LB_GETTOPINDEX, 0, 0);
+    // The bar takes a row's height away: entries that needed it may fit once it has gone, yet the
+    // list box keeps a bar that it needs only because the bar is there. Hidden, the bar comes back
+    // by the list box's own reckoning, where it is needed.
+    if (GetWindowLongPtrW(list, GWL_STYLE) & WS_HSCROLL) ShowScrollBar(list, SB_HORZ, FALSE);
+    // Set again, the top entry is brought back within the entries, so that no empty columns show.
+    if (top != LB_ERR) SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
+    const LRESULT selected = SendMessageW(list, LB_GETCURSEL, 0, 0);
+    if (selected != LB_ERR) SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
 }
 
 void EndMotionPageRun() {

@@ -26,8 +26,12 @@ std::optional<SaveFailure> SaveMotionPageSettings(HWND page);
 
 // The point list shows two whole columns: the sideways scroll bar then shows only once the entries
 // fill both, where the platform's default width would show one and a part. Again after the list
-// changed its size (a new display scale).
+// changed its size (a new display scale); the view is then fitted as FitPointListView fits it.
 void FitPointListColumns(HWND page);
+
+// After the list lost entries or changed its size: entries that fit without the sideways bar show
+// without it, from the first; with the bar, the view stays filled and the selection in view.
+void FitPointListView(HWND page);
 
 // Ends the page's run, if one goes on: when this returns, no further pointer event comes.
 void EndMotionPageRun();

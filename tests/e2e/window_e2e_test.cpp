@@ -24,6 +24,29 @@ std::string Joined(const Texts& entries) {
 
 bool Checked(HWND button) { return SendServed(button, BM_GETCHECK) == BST_CHECKED; }
 
+// Whether the entry's whole box lies in the list's client area.
+bool Shows(HWND list, int index) {
+    RECT client{}, box{};
+    return GetClientRect(list, &client) &&
+           SendServed(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&box)) == 1 &&
+           box.left >= 0 && box.top >= 0 && box.right <= client.right &&
+           box.bottom <= client.bottom;
+}
+
+// What the list shows: its top entry, whether it scrolls sideways, each entry's box; every entry
+// is to be in view.
+std::vector<LONG> ListView(HWND list) {
+    std::vector<LONG> view = {LONG(SendServed(list, LB_GETTOPINDEX).value_or(-1)),
+                              (GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL) != 0};
+    for (int i = 0; i < SendServed(list, LB_GETCOUNT).value_or(0); ++i) {
+        RECT box{};
+        SendServed(list, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&box));
+        view.insert(view.end(), {box.left, box.top, box.right, box.bottom});
+        EXPECT_TRUE(Shows(list, i)) << i;
+    }
+    return view;
+}
+
 TEST(Settings, LoadedAtStartAndWrittenBackWholeByTheCloseTab) {
     Texts many;
     for (int i = 0; i < 100000; ++i) many.push_back(std::to_string(i) + "," + std::to_string(-i));
@@ -54,6 +77,21 @@ TEST(Settings, LoadedAtStartAndWrittenBackWholeByTheCloseTab) {
         EXPECT_TRUE(ValueOf(saved, "Point") == Joined(entries));
         EXPECT_EQ(ValueOf(saved, "Hide"), hide ? "1" : "0");
     }
+}
+
+// Removed from the end, the last entry selected each time: the view stays filled, and at ten
+// entries the list shows them as a fresh start with those ten does, with no sideways bar.
+TEST(Window, AListThatShrankShowsAsAFreshStartWithItsEntries) {
+    Texts entries;
+    for (int i = 1; i <= 20; ++i) entries.push_back(std::to_string(i) + "," + std::to_string(i));
+    VarrelProcess shrunk(ConfigWith(Joined(entries)));
+    VarrelProcess fresh(ConfigWith(Joined(Texts(entries.begin(), entries.begin() + 10))));
+    ASSERT_TRUE(shrunk.Start() && fresh.Start());
+    for (int n = 20; n > 10; --n) {
+        ASSERT_TRUE(shrunk.Select(n - 1) && Command(shrunk.Motion(), IDC_REMOVE));
+        EXPECT_TRUE(Shows(shrunk.Control(IDC_POINTS), n - 2)) << n - 1 << " entries";
+    }
+    EXPECT_EQ(ListView(shrunk.Control(IDC_POINTS)), ListView(fresh.Control(IDC_POINTS)));
 }
 
 // One program through the whole window, each step from the state the one before left.
@@ -117,6 +155,7 @@ TEST(Window, ViewTabsAddSelectRemoveTheActionDialogAndHide) {
     ASSERT_TRUE(Command(app.Motion(), IDC_REMOVE));
     expected.erase(expected.begin() + 3);
     EXPECT_EQ(app.Entries(), expected);
+    EXPECT_EQ(ListView(list)[1], 0) << "ten entries need no sideways bar";
     EXPECT_EQ(app.Position(), "abc") << "Select fills the field, Remove leaves it";
     ASSERT_TRUE(Command(app.Motion(), IDC_REMOVE));  // nothing selected now: nothing goes
     EXPECT_EQ(app.Entries(), expected);
