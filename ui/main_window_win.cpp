@@ -119,6 +119,24 @@ INT_PTR OnClose(HWND window) {
     return TRUE;
 }
 
+// The session may end: nothing here needs asking first.
+INT_PTR OnQueryEndSession(HWND window) {
+    SetWindowLongPtrA(window, DWLP_MSGRESULT, TRUE);
+    return TRUE;
+}
+
+// The session ends (log off, a restart): the user chose no discard, so the run ends and the
+// settings are saved as the Close tab saves them, but with no question, as nobody is there to
+// answer one. The system ends the program once this returns.
+INT_PTR OnEndSession(HWND window, bool ending) {
+    if (ending) {
+        EndMotionPageRun();
+        SaveMotionPageSettings(g_app.motionPage);
+    }
+    SetWindowLongPtrA(window, DWLP_MSGRESULT, 0);
+    return TRUE;
+}
+
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
@@ -127,6 +145,10 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return OnCommand(window, LOWORD(wParam));
         case WM_CLOSE:
             return OnClose(window);
+        case WM_QUERYENDSESSION:
+            return OnQueryEndSession(window);
+        case WM_ENDSESSION:
+            return OnEndSession(window, wParam != FALSE);
         case DPI_CHANGED_MESSAGE:
             return OnDpiChanged(window, wParam, lParam);
         case GET_DPI_SCALED_SIZE_MESSAGE:
