@@ -25,6 +25,7 @@ namespace {
 // The page's run control and position picker; the program has one motion page.
 std::unique_ptr<RunControl> g_runControl;
 PositionPicker g_picker;
+std::optional<SettingsTrouble> g_unreadSettings;
 
 ListBoxPointList Points(HWND page) { return ListBoxPointList(GetDlgItem(page, IDC_POINTS), page); }
 
@@ -36,14 +37,6 @@ std::string PositionText(HWND page) {
     const int got = GetWindowTextA(field, &text[0], length + 1);
     text.resize(static_cast<std::size_t>(std::clamp(got, 0, length)));
     return text;
-}
-
-void LoadSettings(HWND page) {
-    const ProfileFile store(ConfigFilePath());
-    ListBoxPointList points = Points(page);
-    bool hideAfterStart = false;
-    LoadConfig(store, points, hideAfterStart);
-    CheckDlgButton(page, IDC_HIDE_AFTER_START, hideAfterStart ? BST_CHECKED : BST_UNCHECKED);
 }
 
 // The system's own words for an error code, without the line end it adds.
@@ -58,6 +51,21 @@ std::wstring SystemMessage(DWORD error) {
         text.pop_back();
     }
     return text.empty() ? L"Error " + std::to_wstring(error) + L"." : text;
+}
+
+// A file that is there but cannot be read gives the defaults too, but is remembered, and the user
+// is told once the main window shows.
+void LoadSettings(HWND page) {
+    ProfileFile store(ConfigFilePath());
+    if (!store.Load()) {
+        g_unreadSettings = SettingsTrouble{store.Path(), SystemMessage(store.LastError())};
+        PostMessageW(g_app.mainWindow ? g_app.mainWindow : GetParent(page), WM_SETTINGS_UNREAD, 0,
+                     0);
+    }
+    ListBoxPointList points = Points(page);
+    bool hideAfterStart = false;
+    LoadConfig(store, points, hideAfterStart);
+    CheckDlgButton(page, IDC_HIDE_AFTER_START, hideAfterStart ? BST_CHECKED : BST_UNCHECKED);
 }
 
 // One corner coordinate of the disc's box; far-off entries must not overflow.
@@ -230,13 +238,18 @@ INT_PTR OnClose(HWND page) {
 
 }  // namespace
 
-std::optional<SaveFailure> SaveMotionPageSettings(HWND page) {
+std::optional<SettingsTrouble> UnreadSettings() { return g_unreadSettings; }
+
+void AllowReplacingUnreadSettings() { g_unreadSettings.reset(); }
+
+std::optional<SettingsTrouble> SaveMotionPageSettings(HWND page) {
+    if (g_unreadSettings) return g_unreadSettings;
     ProfileFile store(ConfigFilePath());
     const bool hideAfterStart = IsDlgButtonChecked(page, IDC_HIDE_AFTER_START) == BST_CHECKED;
     if (SaveConfig(store, Points(page), hideAfterStart)) return std::nullopt;
     const DWORD error = store.LastError();
-    return SaveFailure{store.Path(),
-                       error ? SystemMessage(error) : L"The point list could not be read."};
+    return SettingsTrouble{store.Path(),
+                           error ? SystemMessage(error) : L"The point list could not be read."};
 }
 
 void FitPointListColumns(HWND page) {

@@ -7,7 +7,13 @@ namespace varrel::e2e {
 namespace {
 
 // Greek, Cyrillic and Chinese: no ANSI code page has all three; the ANSI functions see '?' there.
-constexpr wchar_t FOLDER[] = L"-\u03A9\u03BC\u03AD\u03B3\u03B1-\u0416\u0430\u0440-\u6F22\u5B57";
+// Then folders below it, to a path of 400 characters and more, whose short (8.3) form is no
+// shorter.
+std::wstring DeepFolder() {
+    std::wstring folder = L"-\u03A9\u03BC\u03AD\u03B3\u03B1-\u0416\u0430\u0440-\u6F22\u5B57";
+    while (folder.size() < 400) folder += L"\\8-chars";
+    return folder;
+}
 
 // Programs started meanwhile run at `dpi`; the tests' own prefix gets its default (none) back.
 struct DisplayDpi {
@@ -20,11 +26,12 @@ struct DisplayDpi {
     }
 };
 
-// Started in FOLDER, the program loads its settings and the Close tab saves them. Returned: the
-// three tabs, then every window in the main window, in client pixels, and last its client area.
+// Started in the deep folder, the program loads its settings and the Close tab saves them.
+// Returned: the three tabs, then every window in the main window, in client pixels, and last its
+// client area.
 std::vector<RECT> LayoutAt(DWORD dpi) {
     const DisplayDpi scale(dpi);
-    VarrelProcess app(ConfigWith("  1,2   3,4,C ", "1"), FOLDER);
+    VarrelProcess app(ConfigWith("  1,2   3,4,C ", "1"), DeepFolder());
     EXPECT_TRUE(app.Start()) << dpi;
     std::vector<RECT> parts;
     auto add = [&](HWND part) {
