@@ -656,7 +656,7 @@ int Main() {
         Row("Start to the first move, " + entries + " (ms)", firstMoveTargets[i], "%.0f", firstMove,
             -1, Met(firstMove >= 0 && firstMove < (i ? 1500 : 300)));
         Row("snapshot of " + entries + " across threads, in this process: chunks of " +
-                std::to_string(RUN_LIST_READ_CHUNK) + " | one entry a request, as before (ms)",
+                std::to_string(RUN_LIST_READ_CHUNK) + " / one entry a request, as before (ms)",
             "", "%.0f", snapshotMs[i][0], snapshotMs[i][1]);
     }
     std::printf(
@@ -674,7 +674,10 @@ int Main() {
         "the hook saw them (the hook sees an event before the call that sent it returns), over a "
         "walk that clicks at %s and back, started and stopped by message; the baseline holds with "
         "Sleep(10). Its lap is the mean time between two presses at the first point, against two "
-        "holds and 8 steps. \"Start to the first move\" runs from Start (by message) to the first "
+        "holds and 8 steps: a hold lasts 10 ms from the moment its press has gone out, so the "
+        "time the press takes (long with the hook recording) and a late step before it add to the "
+        "lap, as they do with the baseline's plain Sleep. \"Start to the first move\" runs from "
+        "Start (by message) to the first "
         "event the hook saw. The snapshot rows build the run list in this benchmark's own process, "
         "a worker reading a list box that this thread serves, as varrel.exe's worker reads its "
         "window's list: in chunks, as Start does now (varrel column), and one request an entry, "

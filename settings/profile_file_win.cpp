@@ -54,15 +54,16 @@ DWORD ReadWhole(const std::wstring& path, DWORD access, std::string& text) {
     } catch (const std::bad_alloc&) {
         return ERROR_NOT_ENOUGH_MEMORY;
     }
-    for (std::size_t done = 0; done < text.size();) {
+    std::size_t done = 0;
+    while (done < text.size()) {
         const DWORD want =
             static_cast<DWORD>(std::min<std::size_t>(text.size() - done, MAX_IO_CHUNK));
         DWORD got = 0;
         if (!ReadFile(file.Get(), &text[done], want, &got, nullptr)) return GetLastError();
         if (got == 0) break;  // the file got shorter meanwhile
         done += got;
-        if (done == text.size()) break;
     }
+    text.resize(done);
     return 0;
 }
 

@@ -44,7 +44,9 @@ struct KeyPlace {
 
 KeyPlace Find(std::string_view text, std::string_view section, std::string_view key) {
     KeyPlace place;
-    for (std::size_t next = 0; next < text.size();) {
+    // A file saved as UTF-8 may start with its byte-order mark, which the profile functions skip.
+    const std::string_view utf8Mark = "\xEF\xBB\xBF";
+    for (std::size_t next = text.substr(0, 3) == utf8Mark ? 3 : 0; next < text.size();) {
         const std::size_t newLine = text.find('\n', next);
         const std::size_t lineEnd = newLine == std::string::npos ? text.size() : newLine;
         const std::size_t after = newLine == std::string::npos ? text.size() : newLine + 1;

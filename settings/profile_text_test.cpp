@@ -27,6 +27,7 @@ TEST(ProfileText, ReadsTheFirstKeyOfTheFirstSectionOfThatNameTrimmedAndUnquoted)
         {"[ Main ]\r\nPoint=1", no},
         {"[Main]\r\n[Main]\r\nPoint=1", no},
         {"[Main\r\nPoint=1", no},
+        {"\xEF\xBB\xBF" + m + "1", "1"},
         {"", no}};
     for (const auto& [text, value] : cases)
         EXPECT_EQ(ProfileValue(text, "Main", "Point"), value) << text;
