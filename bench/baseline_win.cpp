@@ -1,5 +1,5 @@
 // Naive baseline for the end-to-end benchmark: a window whose Start walks the square with
-// Sleep(20).
+// Sleep(20), and whose click walk holds each click with Sleep(10).
 #include "baseline_win.h"
 
 #include <windows.h>
@@ -11,6 +11,7 @@
 
 namespace {
 
+using varrel::bench::BASELINE_CLICKS_ID;
 using varrel::bench::BASELINE_IDLE_CAPTION;
 using varrel::bench::BASELINE_RUNNING_CAPTION;
 using varrel::bench::BASELINE_START_ID;
@@ -18,16 +19,36 @@ using varrel::bench::BASELINE_STOP_ID;
 
 constexpr POINT SQUARE[] = {{600, 400}, {700, 400}, {700, 500}, {600, 500}};
 constexpr int CORNERS = 4;
+constexpr POINT CLICKS[] = {{600, 400}, {604, 400}};
 
 std::atomic<bool> g_stop{false};
 std::thread g_walker;
 
-void MoveTo(LONG x, LONG y) {
+void Send(DWORD flags, LONG x, LONG y) {
     const LONG width = GetSystemMetrics(SM_CXSCREEN);
     const LONG height = GetSystemMetrics(SM_CYSCREEN);
-    mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
+    mouse_event(flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
                 static_cast<DWORD>((x * 65536LL + width - 1) / width),
                 static_cast<DWORD>((y * 65536LL + height - 1) / height), 0, 0);
+}
+
+void MoveTo(LONG x, LONG y) { Send(0, x, y); }
+
+// A click at each point (press, Sleep(10), release), then one pixel a step to the other.
+void WalkClicks() {
+    for (int at = 0;; at = 1 - at) {
+        const POINT from = CLICKS[at];
+        const POINT to = CLICKS[1 - at];
+        Send(MOUSEEVENTF_LEFTDOWN, from.x, from.y);
+        Sleep(10);
+        Send(MOUSEEVENTF_LEFTUP, from.x, from.y);
+        const LONG steps = std::labs(to.x - from.x);
+        for (LONG i = 0; i < steps; ++i) {
+            MoveTo(from.x + (to.x - from.x) * i / steps, from.y);
+            Sleep(20);
+            if (g_stop) return;
+        }
+    }
 }
 
 // One pixel a step along each side, its end excluded, and a plain Sleep after every move.
@@ -52,9 +73,10 @@ void StopWalk() {
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
-            if (LOWORD(wParam) == BASELINE_START_ID && !g_walker.joinable()) {
+            if ((LOWORD(wParam) == BASELINE_START_ID || LOWORD(wParam) == BASELINE_CLICKS_ID) &&
+                !g_walker.joinable()) {
                 g_stop = false;
-                g_walker = std::thread(Walk);
+                g_walker = std::thread(LOWORD(wParam) == BASELINE_START_ID ? Walk : WalkClicks);
                 SetWindowTextA(window, BASELINE_RUNNING_CAPTION);
             } else if (LOWORD(wParam) == BASELINE_STOP_ID) {
                 StopWalk();

@@ -17,9 +17,11 @@
 #include "bench/baseline_win.h"
 #include "bench/clock_win.h"
 #include "bench/interval_stats.h"
+#include "path/run_list.h"
 #include "resources/resource.h"
 #include "tests/e2e/driver_win.h"
 #include "tests/support/mouse_hook_recorder_win.h"
+#include "ui/list_box_point_list_win.h"
 #include "win/owned_win.h"
 
 namespace varrel::e2e {
@@ -48,6 +50,14 @@ constexpr DWORD AFTER_STOP_WATCH_MS = 1000;
 constexpr DWORD STATE_TIMEOUT_MS = 30000;
 constexpr double CLOCK_TICKS_PER_S = 100;  // Linux USER_HZ, the unit of /proc/N/stat times
 constexpr char VARREL_IDLE_CAPTION[] = "&Start";
+// The click walk: a click at each of two points 4 pixels apart, walked between; a lap is two holds
+// of 10 ms and 8 steps of 20 ms.
+constexpr char CLICK_POINTS[] = "600,400,C 604,400,C";
+constexpr POINT CLICK_LAP_START = {600, 400};
+constexpr double IDEAL_CLICK_LAP_S = 0.18;
+constexpr std::size_t CLICK_RUN_PRESSES = 100;
+// Lists whose start to the first move is measured.
+constexpr int BIG_LISTS[] = {20000, 100000};
 
 bool OnSquare(const MouseEvent& e) {
     return e.kind == 'M' && e.pt.x >= SQUARE_BOX.left && e.pt.x <= SQUARE_BOX.right &&
@@ -187,7 +197,14 @@ double FileMegabytes(const fs::path& path) {
     return error ? -1 : static_cast<double>(size) / 1048576.0;
 }
 
+// Each press to its release as the hook saw them, and the mean lap of the click walk.
+struct Clicks {
+    bench::IntervalStats holdMs;
+    double lapRatio = -1;  // against IDEAL_CLICK_LAP_S
+};
+
 struct Figures {
+    Clicks clicks;
     bool complete = false;
     std::string failure;  // why not, when not
     double windowShownMs = -1;
@@ -287,6 +304,39 @@ void MeasureRuns(MouseHookRecorder& hook, const Contender& c, Figures& f) {
     f.complete = true;
 }
 
+// The click walk for CLICK_RUN_PRESSES presses, started and stopped by message; a hold that the
+// stop cut short does not count.
+Clicks MeasureClicks(const std::function<void(bool start)>& command,
+                     const std::function<bool()>& showsStopped) {
+    Clicks c;
+    MouseHookRecorder hook;
+    if (!hook.Installed()) return c;
+    command(true);
+    WaitFor([&] {
+        const std::vector<MouseEvent> seen = hook.Injected();
+        return std::count_if(seen.begin(), seen.end(), [](const MouseEvent& e) {
+                   return e.kind == 'U';
+               }) > static_cast<std::ptrdiff_t>(CLICK_RUN_PRESSES);
+    });
+    const int64_t stopped = Counter();
+    command(false);
+    WaitFor(showsStopped, STATE_TIMEOUT_MS);
+    std::vector<double> holds;
+    std::vector<int64_t> laps;
+    int64_t pressed = -1;
+    for (const MouseEvent& e : hook.Injected()) {
+        if (e.kind == 'D') pressed = e.time;
+        if (e.kind == 'D' && e.pt.x == CLICK_LAP_START.x && e.pt.y == CLICK_LAP_START.y)
+            laps.push_back(e.time);
+        if (e.kind == 'U' && pressed >= 0 && e.time < stopped)
+            holds.push_back(Seconds(e.time - pressed) * 1000);
+    }
+    c.holdMs = bench::Percentiles(holds);
+    if (laps.size() > 1)
+        c.lapRatio = Seconds(laps.back() - laps.front()) / (laps.size() - 1) / IDEAL_CLICK_LAP_S;
+    return c;
+}
+
 void MeasureWithHook(const Contender& c, Figures& f) {
     MouseHookRecorder hook;
     if (!hook.Installed()) {
@@ -349,6 +399,10 @@ Figures MeasureVarrel() {
                            [&] { return VarrelShowsStopped(app); }};
     MeasureRunWithoutHook(varrel, f);
     MeasureWithHook(varrel, f);
+    VarrelProcess clicking(ConfigWith(CLICK_POINTS));
+    if (clicking.Start() && clicking.MoveTo(CLEAR_OF_SQUARE) && clicking.Settle())
+        f.clicks = MeasureClicks([&](bool) { clicking.PressStart(); },
+                                 [&] { return VarrelShowsStopped(clicking); });
     return f;
 }
 
@@ -427,18 +481,78 @@ Figures MeasureBaseline() {
                           [&] { return TextOf(window) == bench::BASELINE_IDLE_CAPTION; }};
     MeasureRunWithoutHook(naive, f);
     MeasureWithHook(naive, f);
+    f.clicks = MeasureClicks(
+        [&](bool start) { Command(window, start ? bench::BASELINE_CLICKS_ID : button(false)); },
+        naive.showsStopped);
     return f;
 }
 
-// Start of varrel.exe with a list of 100,000 entries to load.
-double HundredThousandStartMs() {
+// The settings of a list of n entries spread over the screen, without actions.
+std::string BigList(int n) {
     std::string point;
-    for (int i = 0; i < 100000; ++i)
+    for (int i = 0; i < n; ++i)
         point += std::to_string(i % 1000) + "," + std::to_string(i / 100) + " ";
-    VarrelProcess app(ConfigWith(point));
+    return ConfigWith(point);
+}
+
+// Start of varrel.exe with a list of n entries to load, to its window shown; then Start (by
+// message) to the first pointer event of the run, as the hook saw it.
+struct BigStart {
+    double windowMs = -1;
+    double firstMoveMs = -1;
+};
+BigStart MeasureBigStart(int n) {
+    BigStart b;
+    VarrelProcess app(BigList(n));
+    int64_t started = Counter();
+    if (!app.Start()) return b;
+    b.windowMs = Seconds(Counter() - started) * 1000;
+    MouseHookRecorder hook;
+    if (!hook.Installed() || !app.MoveTo(CLEAR_OF_SQUARE) || !app.Settle()) return b;
+    started = Counter();
+    app.PressStart();
+    if (WaitFor([&] { return !hook.Injected().empty(); }, STATE_TIMEOUT_MS * 4))
+        b.firstMoveMs = Seconds(hook.Injected().front().time - started) * 1000;
+    app.PressStart();
+    WaitFor([&] { return VarrelShowsStopped(app); }, STATE_TIMEOUT_MS);
+    return b;
+}
+
+// In this process, the way Start takes its snapshot: a worker thread builds the run list from a
+// list box of this thread, which serves its reads, chunk entries a request (1: one request an
+// entry, the way Start read them before).
+LRESULT CALLBACK ServeReads(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_READ_ENTRY) return ListBoxPointList::ServeEntryRead(lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+struct SnapshotJob {
+    const PointList* list;
+    int chunk;
+    RunList run;
+};
+DWORD WINAPI BuildSnapshot(LPVOID job) {
+    auto* j = static_cast<SnapshotJob*>(job);
+    BuildRunList(*j->list, j->run, {}, j->chunk);
+    return 0;
+}
+double SnapshotMs(int n, int chunk) {
+    HWND owner = CreateWindowW(L"STATIC", L"", 0, 0, 0, 9, 9, {}, {}, {}, {});
+    SetWindowLongPtrW(owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ServeReads));
+    HWND box = CreateWindowW(L"LISTBOX", L"", WS_CHILD, 0, 0, 9, 9, owner, {}, {}, {});
+    ListBoxPointList list(box, owner);
+    for (int i = 0; i < n; ++i) list.Append(FormatPosition(i % 1000, i / 100));
+    SnapshotJob job{&list, chunk, {}};
     const int64_t started = Counter();
-    if (!app.Start()) return -1;
-    return Seconds(Counter() - started) * 1000;
+    UniqueHandle thread(CreateThread(nullptr, 0, BuildSnapshot, &job, 0, nullptr));
+    HANDLE handle = thread.Get();
+    while (handle && MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE) ==
+                         WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    const double ms = Seconds(Counter() - started) * 1000;
+    DestroyWindow(owner);
+    return handle && job.run.count == n ? ms : -1;
 }
 
 std::string Format(const char* format, double value) {
@@ -477,7 +591,13 @@ void CpuRows(const std::string& what, const char* target, const CpuShare& ours,
 int Main() {
     const Figures v = MeasureVarrel();
     const Figures b = MeasureBaseline();
-    const double bigStartMs = HundredThousandStartMs();
+    BigStart bigStarts[std::size(BIG_LISTS)];
+    double snapshotMs[std::size(BIG_LISTS)][2];
+    for (std::size_t i = 0; i < std::size(BIG_LISTS); ++i) {
+        bigStarts[i] = MeasureBigStart(BIG_LISTS[i]);
+        snapshotMs[i][0] = SnapshotMs(BIG_LISTS[i], RUN_LIST_READ_CHUNK);
+        snapshotMs[i][1] = SnapshotMs(BIG_LISTS[i], 1);
+    }
     if (!v.complete || !b.complete) {
         std::printf("varrel.exe: %s; baseline: %s\n", v.complete ? "complete" : v.failure.c_str(),
                     b.complete ? "complete" : b.failure.c_str());
@@ -522,7 +642,23 @@ int Main() {
     Row("process start to window shown (ms)", "< 1000", "%.0f", v.windowShownMs, b.windowShownMs,
         Met(v.windowShownMs < 1000));
     Row("exe size (MB)", "", "%.2f", v.exeMb, b.exeMb);
-    Row("start with 100,000 entries to window shown (ms)", "", "%.0f", bigStartMs, -1);
+    Row("click hold p1, " + std::to_string(CLICK_RUN_PRESSES) + " clicks (ms)", "≥ 10", "%.2f",
+        v.clicks.holdMs.p1, b.clicks.holdMs.p1, Met(v.clicks.holdMs.p1 >= 10));
+    Row("click hold p50 (ms)", "", "%.2f", v.clicks.holdMs.p50, b.clicks.holdMs.p50);
+    Row("click hold max (ms)", "", "%.2f", v.clicks.holdMs.max, b.clicks.holdMs.max);
+    Row("click walk lap / ideal 0.18 s, mean", "", "%.4f", v.clicks.lapRatio, b.clicks.lapRatio);
+    const char* firstMoveTargets[] = {"< 300", "< 1500"};
+    for (std::size_t i = 0; i < std::size(BIG_LISTS); ++i) {
+        const std::string entries = std::to_string(BIG_LISTS[i] / 1000) + ",000 entries";
+        Row("start with " + entries + " to window shown (ms)", "", "%.0f", bigStarts[i].windowMs,
+            -1);
+        const double firstMove = bigStarts[i].firstMoveMs;
+        Row("Start to the first move, " + entries + " (ms)", firstMoveTargets[i], "%.0f", firstMove,
+            -1, Met(firstMove >= 0 && firstMove < (i ? 1500 : 300)));
+        Row("snapshot of " + entries + " across threads, in this process: chunks of " +
+                std::to_string(RUN_LIST_READ_CHUNK) + " / one entry a request, as before (ms)",
+            "", "%.0f", snapshotMs[i][0], snapshotMs[i][1]);
+    }
     std::printf(
         "\nStop latency runs from the Stop click's release, as the low-level hook saw it, to the "
         "last step on the square after it (0 when the last step came before); a stop is the one "
@@ -534,8 +670,19 @@ int Main() {
         "walk started and stopped by message with no low-level hook installed; with the hook, "
         "each injected event waits until the recording thread has taken it. The baseline's idle "
         "figure is its window before Start. The baseline is a bare window, so its working set and "
-        "private bytes are mostly Wine's own.\n",
-        SHORT_RUN_STEPS, NO_HOOK_RUN_MS / 1000.0);
+        "private bytes are mostly Wine's own.\n\nClick holds run from each press to its release as "
+        "the hook saw them (the hook sees an event before the call that sent it returns), over a "
+        "walk that clicks at %s and back, started and stopped by message; the baseline holds with "
+        "Sleep(10). Its lap is the mean time between two presses at the first point, against two "
+        "holds and 8 steps: a hold lasts 10 ms from the moment its press has gone out, so the "
+        "time the press takes (long with the hook recording) and a late step before it add to the "
+        "lap, as they do with the baseline's plain Sleep. \"Start to the first move\" runs from "
+        "Start (by message) to the first "
+        "event the hook saw. The snapshot rows build the run list in this benchmark's own process, "
+        "a worker reading a list box that this thread serves, as varrel.exe's worker reads its "
+        "window's list: in chunks, as Start does now (varrel column), and one request an entry, "
+        "as Start did before (baseline column).\n",
+        SHORT_RUN_STEPS, NO_HOOK_RUN_MS / 1000.0, CLICK_POINTS);
     return 0;
 }
 

@@ -1,4 +1,4 @@
-// Percentiles of the step intervals that the benchmarks print.
+// Percentiles of the step intervals and click holds that the benchmarks print.
 #pragma once
 
 #include <algorithm>
@@ -7,6 +7,7 @@
 namespace varrel::bench {
 
 struct IntervalStats {
+    double p1 = 0;
     double p50 = 0;
     double p99 = 0;
     double max = 0;
@@ -20,6 +21,7 @@ inline IntervalStats Percentiles(std::vector<double> values) {
     auto at = [&values](double q) {
         return values[std::min(values.size() - 1, static_cast<std::size_t>(q * values.size()))];
     };
+    s.p1 = at(0.01);
     s.p50 = at(0.50);
     s.p99 = at(0.99);
     s.max = values.back();

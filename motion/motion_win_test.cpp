@@ -112,6 +112,16 @@ TEST_F(MotionWorkerTest, ExactLapsUntilEndThenNothingAndAStartAgainEndedInAClick
         worker.End();
         EXPECT_FALSE(worker.Running());
         EXPECT_TRUE(IsLaps(TextsAfterEnd(), lap, 2));
+        // Each press is held 10 ms at least (the hook has seen it by the time it returns); only
+        // the end may cut the last hold short.
+        LARGE_INTEGER hz;
+        QueryPerformanceFrequency(&hz);
+        const std::vector<MouseEvent> seen = hook.Injected();
+        for (std::size_t i = 0, pressed = 0; i + 2 < seen.size(); ++i) {
+            pressed = seen[i].kind == 'D' ? i : pressed;
+            ASSERT_TRUE(seen[i].kind != 'U' ||
+                        (seen[i].time - seen[pressed].time) * 100 >= hz.QuadPart);
+        }
         run.Release();
         hook.Clear();
         ASSERT_TRUE(worker.Start(click, run));  // ended in the hold, right after a press

@@ -14,7 +14,7 @@ namespace {
 using Texts = std::vector<std::string>;
 
 // What goes wrong in a run: nothing; the stop has come from a look at it on; memory runs out at a
-// look (the stop is looked at before each entry of the build and once after it); or the run list
+// look (the stop is looked at before each chunk of the build and once after it); or the run list
 // is cut to two entries as each segment begins (the count is read again).
 enum class Trouble { None, StopFromLook, OutOfMemoryAtLook, ListCut };
 
@@ -55,10 +55,10 @@ struct WorkerCase {
 
 TEST(MotionWorker, WalksTheClosedPathLapAfterLapOrWaitsForTheStop) {
     // A lap: the click at A, 2 moves to B, 2 back; the end comes in the third click's hold.
-    const std::string lap = "| P1,1 S10 R1,1 M1,1 S20 M2,1 S20 | M3,1 S20 M2,1 S20 ";
+    const std::string lap = "| P1,1 H10 R1,1 M1,1 S20 M2,1 S20 | M3,1 S20 M2,1 S20 ";
     const Trouble NONE = Trouble::None;
     const WorkerCase cases[] = {
-        {{"1,1,C", "3,1"}, NONE, 0, 10, 2, 0, lap + lap + "| P1,1 S10 R1,1 "},
+        {{"1,1,C", "3,1"}, NONE, 0, 10, 2, 0, lap + lap + "| P1,1 H10 R1,1 "},
         {{"0,0", "0,3", "2,3"},
          NONE,
          0,
@@ -66,15 +66,15 @@ TEST(MotionWorker, WalksTheClosedPathLapAfterLapOrWaitsForTheStop) {
          3,
          0,
          "| M0,0 S20 M0,1 S20 M0,2 S20 | M0,3 S20 M1,3 S20 "},
-        {{"7,8,C"}, NONE, 0, 2, 1, 0, "| P7,8 S10 R7,8 | P7,8 S10 R7,8 | P7,8 S10 R7,8 "},
+        {{"7,8,C"}, NONE, 0, 2, 1, 0, "| P7,8 H10 R7,8 | P7,8 H10 R7,8 | P7,8 H10 R7,8 "},
         {{"5,5", "5,5", "6,5"}, NONE, 0, 2, 3, 0, "| | M5,5 S20 | M6,5 S20 | | M5,5 S20 "},
         {{"0,0", "1,0", "9,9"}, Trouble::ListCut, 0, 2, 2, 0, "| M0,0 S20 | M1,0 S20 | M0,0 S20 "},
         // Nothing to send, or nothing built: no event, and a wait for the stop.
         {{}, NONE, 0, 0, 0, 1, ""},
         {{"40,40"}, NONE, 0, 0, 1, 1, ""},
         {{"1,1", "1,1,D", "1,1,U", "1,1,B"}, NONE, 0, 0, 4, 1, ""},
-        {{"1,1", "9,9", "4,4"}, Trouble::OutOfMemoryAtLook, 2, 0, 0, 1, ""},
-        {{"1,1", "9,9", "4,4"}, Trouble::StopFromLook, 2, 0, 1, 0, ""}};  // the build ends: no wait
+        {{"1,1", "9,9", "4,4"}, Trouble::OutOfMemoryAtLook, 1, 0, 0, 1, ""},
+        {{"1,1", "9,9", "4,4"}, Trouble::StopFromLook, 2, 0, 3, 0, ""}};  // stopped after the build
     for (const WorkerCase& c : cases) {
         SCOPED_TRACE("case " + std::to_string(&c - cases));
         RunList run;

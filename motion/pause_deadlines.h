@@ -19,6 +19,10 @@ class PauseDeadlines {
 
     // The deadline of a pause of ms milliseconds that begins at now.
     int64_t Next(int ms, int64_t now);
+    // The deadline of a hold of ms milliseconds that begins at now: never sooner than now + ms,
+    // however late the run is, so a button is held its full time; the pauses after it keep their
+    // pace from its end, so the extra time becomes part of the lap.
+    int64_t Hold(int ms, int64_t now);
 
   private:
     int64_t Ticks(int64_t ms) const { return ms * ticksPerSecond_ / 1000; }

@@ -1,4 +1,5 @@
-// Tests of the pause deadlines: no drift, late steps catch up, long hold-ups resynchronise.
+// Tests of the pause deadlines: no drift, late steps catch up, long hold-ups resynchronise, holds
+// last.
 #include "motion/pause_deadlines.h"
 
 #include <gtest/gtest.h>
@@ -27,6 +28,15 @@ TEST(PauseDeadlines, CatchUpToOnePauseLateThenResynchronise) {
     for (const auto& [ms, now, deadline] : steps) EXPECT_EQ(d.Next(int(ms), now), deadline) << now;
     d.Start(20000);
     EXPECT_TRUE(d.Started() && d.Next(10, 20000) == 20010);
+    // A hold lasts its full time from the moment the press went out, even late or far behind; the
+    // pace goes on from its end.
+    const int64_t holds[][4] = {
+        {20010, 20037, 20047, 20067}, {20067, 20087, 20097, 20117}, {20117, 20900, 20910, 20930}};
+    for (const auto& [pauseNow, holdNow, holdEnd, next] : holds) {
+        d.Next(20, pauseNow);
+        EXPECT_EQ(d.Hold(10, holdNow), holdEnd);
+        EXPECT_EQ(d.Next(20, holdEnd + 1), next) << holdNow;
+    }
 }
 
 }  // namespace

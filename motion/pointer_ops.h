@@ -21,6 +21,9 @@ class PointerOps {
     // Pauses for ms milliseconds. Returns false when the run has been asked to end: the pause
     // was cut short and the walk must send nothing more.
     virtual bool Sleep(int ms) = 0;
+    // Keeps a pressed button down for ms milliseconds from now (the press has been sent), however
+    // late the run is; otherwise as Sleep.
+    virtual bool Hold(int ms) { return Sleep(ms); }
 };
 
 }  // namespace varrel

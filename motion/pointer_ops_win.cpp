@@ -84,6 +84,8 @@ void WinPointerOps::ReleaseLeft(int32_t x, int32_t y) {
 
 bool WinPointerOps::Sleep(int ms) { return WaitUntil(deadlines_.Next(ms, Now())); }
 
+bool WinPointerOps::Hold(int ms) { return WaitUntil(deadlines_.Hold(ms, Now())); }
+
 bool WinPointerOps::WaitUntil(int64_t deadline) {
     for (;;) {
         const int64_t remaining = deadline - Now();

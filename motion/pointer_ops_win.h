@@ -44,6 +44,7 @@ class WinPointerOps : public PointerOps {
     void PressLeft(int32_t x, int32_t y) override;
     void ReleaseLeft(int32_t x, int32_t y) override;
     bool Sleep(int ms) override;
+    bool Hold(int ms) override;
 
   private:
     void Send(DWORD flags, double x, double y);

@@ -12,7 +12,7 @@ bool WalkSegment(ScreenPoint start, ScreenPoint end, char action, PointerOps& op
 
     if (action == static_cast<char>(EntryAction::Click)) {
         ops.PressLeft(start.x, start.y);
-        const bool going = ops.Sleep(CLICK_HOLD_MS);
+        const bool going = ops.Hold(CLICK_HOLD_MS);
         // The button never stays down, not even when the run ends during the hold.
         ops.ReleaseLeft(start.x, start.y);
         if (!going) return false;

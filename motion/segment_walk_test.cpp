@@ -28,12 +28,12 @@ TEST(SegmentWalk, StepsAlongTheMajorAxisToJustShortOfTheEndAfterAClickForCOnly) 
         {{4, 2}, {0, 0}, " ", NEVER, "M4,2 S20 M3,1.5 S20 M2,1 S20 M1,0.5 S20 "},
         {{5, 0}, {6, 4}, " ", NEVER, "M5,0 S20 M5.25,1 S20 M5.5,2 S20 M5.75,3 S20 "},
         {{0, 0}, {-3, 3}, " ", NEVER, "M0,0 S20 M-1,1 S20 M-2,2 S20 "},  // a tie: along x
-        {{3, 3}, {3, 3}, "C", NEVER, "P3,3 S10 R3,3 "},
+        {{3, 3}, {3, 3}, "C", NEVER, "P3,3 H10 R3,3 "},
         {{3, 3}, {3, 3}, "DUBc x", NEVER, ""},
-        {{0, 0}, {2, 0}, "C", NEVER, "P0,0 S10 R0,0 M0,0 S20 M1,0 S20 "},  // no pause after R
+        {{0, 0}, {2, 0}, "C", NEVER, "P0,0 H10 R0,0 M0,0 S20 M1,0 S20 "},  // no pause after R
         {{0, 0}, {2, 0}, "DUBc x", NEVER, "M0,0 S20 M1,0 S20 "},
         {{0, 0}, {100, 0}, " ", 2, "M0,0 S20 M1,0 S20 M2,0 S20 "},
-        {{5, 6}, {100, 0}, "C", 0, "P5,6 S10 R5,6 "},  // the button never stays down
+        {{5, 6}, {100, 0}, "C", 0, "P5,6 H10 R5,6 "},  // the button never stays down
         {{2147483645, 0}, {2147483647, 1}, " ", NEVER, "M2147483645,0 S20 M2147483646,0.5 S20 "}};
     for (const WalkCase& c : cases) {
         for (const char* a = c.actions; *a; ++a) {

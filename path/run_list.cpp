@@ -1,6 +1,8 @@
 // Building and releasing the run snapshot.
 #include "path/run_list.h"
 
+#include <algorithm>
+
 namespace varrel {
 
 namespace {
@@ -13,7 +15,7 @@ void RunList::Release() {
     count = 0;
 }
 
-int BuildRunList(const PointList& list, RunList& run, const BuildCancelled& cancelled) {
+int BuildRunList(const PointList& list, RunList& run, const BuildCancelled& cancelled, int chunk) {
     const std::optional<int> total = list.Count();
     if (!total) return -1;
     const int n = *total < 0 ? 0 : *total;
@@ -26,12 +28,15 @@ int BuildRunList(const PointList& list, RunList& run, const BuildCancelled& canc
 
     // One record for the whole build: an entry missing x or y keeps the previous entry's value.
     ScreenPoint record;
-    for (int i = 0; i < n; ++i) {
+    if (chunk < 1) chunk = 1;
+    for (int first = 0; first < n; first += chunk) {
         if (cancelled && cancelled()) break;
-        const std::optional<std::string> text = list.TextAt(i);
-        const std::string action = ParseEntry(text ? *text : std::string(), record);
-        run.points.push_back(record);
-        run.actions.push_back(ActionCode(action));
+        for (const std::optional<std::string>& text :
+             list.TextsAt(first, std::min(chunk, n - first))) {
+            const std::string action = ParseEntry(text ? *text : std::string(), record);
+            run.points.push_back(record);
+            run.actions.push_back(ActionCode(action));
+        }
         run.count = static_cast<int32_t>(run.points.size());
     }
     return 0;

@@ -19,11 +19,16 @@ struct RunList {
     void Release();
 };
 
-// Asked between two entries; true ends the build early, keeping the entries taken so far.
+// Entries read from the list at once while a run list is built: few requests for a big list, and
+// a stop is seen between two of them.
+constexpr int RUN_LIST_READ_CHUNK = 2048;
+
+// Asked before each chunk of entries; true ends the build early, keeping the entries taken so far.
 using BuildCancelled = std::function<bool()>;
 
-// Fills run from the list's entries. Returns 0, or -1 when the list cannot tell its number of
-// entries (run is then left as it was).
-int BuildRunList(const PointList& list, RunList& run, const BuildCancelled& cancelled = {});
+// Fills run from the list's entries, read chunk entries at a time. Returns 0, or -1 when the list
+// cannot tell its number of entries (run is then left as it was).
+int BuildRunList(const PointList& list, RunList& run, const BuildCancelled& cancelled = {},
+                 int chunk = RUN_LIST_READ_CHUNK);
 
 }  // namespace varrel

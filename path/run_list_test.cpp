@@ -1,4 +1,5 @@
-// Tests of the run snapshot: what building adds to the parsing of its entries, and releasing.
+// Tests of the run snapshot: what building adds to the parsing of its entries (read in chunks),
+// and releasing.
 #include "path/run_list.h"
 
 #include <gtest/gtest.h>
@@ -28,17 +29,19 @@ TEST(RunList, BuildsInOrderWithOneRecordAndReplacesTheLastSnapshotWhole) {
         {{"", "abc,7", "30", ",,", "x,5,D"}, -1, "5:0,0 ;0,7 ;30,7 ;30,7 ;0,5D;"},
         {{longEntry, "-1,-2,U", "3,4,B"}, -1, "3:12,456C;-1,-2U;3,4B;"},  // read whole
         {{}, -1, "0:"},
-        {{"0,0", "1,1", "2,2", "3,3"}, 2, "2:0,0 ;1,1 ;"},  // cancelled: keeps what it took
+        {{"0,0", "1,1", "2,2", "3,3"}, 1, "3:0,0 ;1,1 ;2,2 ;"},  // cancelled: keeps its chunks
     };
     RunList run;
     for (const auto& [entries, cancelAt, snapshot] : cases) {
         SCOPED_TRACE(snapshot);
         int left = cancelAt;
-        ASSERT_EQ(BuildRunList(VectorPointList(entries), run, [&] { return left-- == 0; }), 0);
+        ASSERT_EQ(BuildRunList(
+                      VectorPointList(entries), run, [&] { return left-- == 0; }, 3),
+                  0);
         EXPECT_EQ(Text(run), snapshot);
     }
     EXPECT_EQ(BuildRunList(CountlessList(), run), -1);
-    EXPECT_EQ(Text(run), "2:0,0 ;1,1 ;");  // a failed build leaves the run list as it was
+    EXPECT_EQ(Text(run), "3:0,0 ;1,1 ;2,2 ;");  // a failed build leaves the run list as it was
     run.Release();
     EXPECT_TRUE(Text(run) == "0:" && run.points.capacity() == 0 && run.actions.capacity() == 0);
 }

@@ -1,117 +1,146 @@
-// Profile-file access through the Windows profile functions, and the path of the settings file.
+// Profile-file access through the file functions, and the path of the settings file.
 #include "settings/profile_file_win.h"
 
-#include <windows.h>
-
+#include <algorithm>
+#include <new>
 #include <optional>
 #include <string>
 
+#include "settings/profile_text.h"
+#include "win/owned_win.h"
 #include "win/text_win.h"
 
 namespace varrel {
 
 namespace {
 
-constexpr DWORD FIRST_VALUE_BUFFER = 512;
 constexpr DWORD FIRST_PATH_BUFFER = MAX_PATH;
+constexpr DWORD MAX_IO_CHUNK = 1u << 30;
+// The new text is written beside the file under this name, then moved over it.
+constexpr wchar_t NEW_FILE_SUFFIX[] = L".new";
 
-// The W profile functions are used throughout, with section, key and value converted in the ANSI
-// code page as the A functions convert them inside (the file name stays wide: a folder's name may
-// lie outside that code page), because the A functions have limits the list outgrows:
-// WritePrivateProfileStringA keeps only a value's length modulo 32,768 characters (it passes a
-// counted string with a 16-bit byte length), and neither takes a file name of MAX_PATH or more.
-
-// The profile functions open no file name of MAX_PATH characters or more, and take no \\?\ form
-// (Wine then even writes to a file of a garbled name): a longer name is used in its short (8.3)
-// form, which exists where the volume keeps short names, and otherwise not at all.
-std::optional<std::wstring> FileNameForApi(const std::wstring& wide) {
-    if (wide.size() < MAX_PATH) return wide;
-    const bool drivePath = wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\';
-    if (!drivePath) return std::nullopt;
-    const std::size_t slash = wide.rfind(L'\\');
-    const std::wstring directory = L"\\\\?\\" + wide.substr(0, slash + 1);
-    std::wstring shortName(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD size = static_cast<DWORD>(shortName.size());
-        const DWORD length = GetShortPathNameW(directory.c_str(), &shortName[0], size);
-        if (length == 0) return std::nullopt;
-        if (length < size) {
-            shortName.resize(length);
-            break;
-        }
-        shortName.assign(length, L'\0');  // the size it asked for, its NUL included
-    }
-    if (shortName.compare(0, 4, L"\\\\?\\") == 0) shortName.erase(0, 4);
-    const std::wstring shortPath = shortName + wide.substr(slash + 1);
-    if (shortPath.size() >= MAX_PATH) return std::nullopt;
-    return shortPath;
+// The profile functions (Get/WritePrivateProfileString) open no path of MAX_PATH characters or
+// more and take no \\?\ form, so the file is read and written here, through file functions that
+// take the \\?\ form at any length.
+std::wstring LongPathForm(const std::wstring& path) {
+    if (path.size() < MAX_PATH || path.compare(0, 4, L"\\\\?\\") == 0) return path;
+    if (path.size() > 2 && path[1] == L':' && path[2] == L'\\') return L"\\\\?\\" + path;
+    if (path.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + path.substr(2);
+    return path;
 }
 
-// Reads the value with the given default into a buffer that grows until the value fits: a value
-// that was cut comes back as size - 1 characters, so only a shorter result is known to be whole.
-std::wstring ReadWithDefault(const std::wstring& file, const std::wstring& section,
-                             const std::wstring& key, const wchar_t* fallback) {
-    std::wstring buffer(FIRST_VALUE_BUFFER, L'\0');
-    for (;;) {
-        const DWORD size = static_cast<DWORD>(buffer.size());
-        const DWORD length = GetPrivateProfileStringW(section.c_str(), key.c_str(), fallback,
-                                                      &buffer[0], size, file.c_str());
-        if (length + 1 < size) {
-            buffer.resize(length);
-            return buffer;
-        }
-        buffer.assign(static_cast<std::size_t>(size) * 2, L'\0');
-    }
+bool IsMissing(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsHeld(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
 
-// The reader drops blanks around a value and one pair of matching quotes around it; a value that
-// would lose either is written inside quotes, which the reader then takes off.
-bool NeedsQuotes(const std::string& value) {
-    if (value.empty()) return false;
-    const char first = value.front();
-    const char last = value.back();
-    if (IsBlank(first) || IsBlank(last)) return true;
-    return value.size() >= 2 && (first == '"' || first == '\'') && last == first;
+// The whole file into text, opened with the given access (others may go on reading and writing
+// it); 0, or the system's error code. A missing file reads as empty text with its error.
+DWORD ReadWhole(const std::wstring& path, DWORD access, std::string& text) {
+    text.clear();
+    UniqueHandle file(CreateFileW(LongPathForm(path).c_str(), access,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return GetLastError();
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size)) return GetLastError();
+    if (static_cast<unsigned long long>(size.QuadPart) >= text.max_size())
+        return ERROR_NOT_ENOUGH_MEMORY;
+    try {
+        text.resize(static_cast<std::size_t>(size.QuadPart));
+    } catch (const std::bad_alloc&) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const DWORD want =
+            static_cast<DWORD>(std::min<std::size_t>(text.size() - done, MAX_IO_CHUNK));
+        DWORD got = 0;
+        if (!ReadFile(file.Get(), &text[done], want, &got, nullptr)) return GetLastError();
+        if (got == 0) break;  // the file got shorter meanwhile
+        done += got;
+    }
+    text.resize(done);
+    return 0;
+}
+
+// Writes text to a new file beside path and moves it over path.
+DWORD ReplaceWhole(const std::wstring& path, const std::string& text) {
+    const std::wstring fresh = LongPathForm(path + NEW_FILE_SUFFIX);
+    {
+        UniqueHandle file(CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return GetLastError();
+        DWORD error = 0;
+        for (std::size_t done = 0; done < text.size() && !error;) {
+            const DWORD want =
+                static_cast<DWORD>(std::min<std::size_t>(text.size() - done, MAX_IO_CHUNK));
+            DWORD put = 0;
+            if (!WriteFile(file.Get(), text.data() + done, want, &put, nullptr) || put == 0)
+                error = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+            done += put;
+        }
+        if (!error && !FlushFileBuffers(file.Get())) error = GetLastError();
+        if (error) {
+            file.Reset();
+            DeleteFileW(fresh.c_str());
+            return error;
+        }
+    }
+    if (MoveFileExW(fresh.c_str(), LongPathForm(path).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return 0;
+    const DWORD error = GetLastError();
+    DeleteFileW(fresh.c_str());
+    return error;
 }
 
 }  // namespace
 
+bool ProfileFile::Load(DWORD lockWaitMs) { return ReadText(lockWaitMs); }
+
+bool ProfileFile::ReadText(DWORD lockWaitMs) const {
+    std::string text;
+    const ULONGLONG until = GetTickCount64() + lockWaitMs;
+    DWORD error = ReadWhole(path_, GENERIC_READ, text);
+    while (IsHeld(error) && GetTickCount64() < until) {
+        Sleep(SETTINGS_LOCK_RETRY_MS);
+        error = ReadWhole(path_, GENERIC_READ, text);
+    }
+    text_ = std::move(text);
+    lastError_ = IsMissing(error) ? 0 : error;
+    return lastError_ == 0;
+}
+
 std::optional<std::string> ProfileFile::Read(const std::string& section,
                                              const std::string& key) const {
-    // A value cannot tell a missing key from a stored value equal to the default, so read with
-    // two defaults: a key that gives back each default in turn is not there.
-    static const wchar_t FIRST_DEFAULT[] = L"\x01missing";
-    static const wchar_t SECOND_DEFAULT[] = L"\x02missing";
-    const std::optional<std::wstring> file = FileNameForApi(path_);
-    if (!file) return std::nullopt;
-    const std::wstring wideSection = Widen(section);
-    const std::wstring wideKey = Widen(key);
-    const std::wstring value = ReadWithDefault(*file, wideSection, wideKey, FIRST_DEFAULT);
-    if (value != FIRST_DEFAULT ||
-        ReadWithDefault(*file, wideSection, wideKey, SECOND_DEFAULT) != SECOND_DEFAULT) {
-        return Narrow(value);
-    }
-    return std::nullopt;
+    if (!text_) ReadText(0);
+    return ProfileValue(*text_, section, key);
 }
 
 bool ProfileFile::Write(const std::string& section, const std::string& key,
                         const std::string& value) {
-    const std::optional<std::wstring> file = FileNameForApi(path_);
-    if (!file) {
-        lastError_ = ERROR_FILENAME_EXCED_RANGE;
-        return false;
+    // Opened for writing as well, the file tells at once whether it could be replaced: held by a
+    // program that shares no writing, read-only, a folder.
+    std::string text;
+    DWORD error = ReadWhole(path_, GENERIC_READ | GENERIC_WRITE, text);
+    if (IsMissing(error)) error = 0;
+    std::string edited;
+    if (!error) {
+        try {
+            edited = WithProfileValue(text, section, key, value);
+        } catch (const std::bad_alloc&) {
+            error = ERROR_NOT_ENOUGH_MEMORY;
+        }
     }
-    const std::string stored = NeedsQuotes(value) ? '"' + value + '"' : value;
-    if (WritePrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(),
-                                   Widen(stored).c_str(), file->c_str())) {
-        return true;
-    }
-    // A failure that names no reason still needs one for the user.
-    lastError_ = GetLastError();
-    if (!lastError_) lastError_ = ERROR_WRITE_FAULT;
-    return false;
+    if (!error && edited != text) error = ReplaceWhole(path_, edited);
+    lastError_ = error;
+    if (error) return false;
+    text_ = std::move(edited);
+    return true;
 }
 
 std::wstring ConfigFilePath() {

@@ -16,8 +16,9 @@ namespace {
 
 struct EntryReadRequest {
     const ListBoxPointList* list;
-    int index;
-    std::optional<std::string> text;
+    int first;
+    int count;
+    std::vector<std::optional<std::string>> texts;
 };
 
 }  // namespace
@@ -29,15 +30,23 @@ std::optional<int> ListBoxPointList::Count() const {
 }
 
 std::optional<std::string> ListBoxPointList::TextAt(int index) const {
+    std::vector<std::optional<std::string>> texts = TextsAt(index, 1);
+    return texts.empty() ? std::nullopt : std::move(texts.front());
+}
+
+std::vector<std::optional<std::string>> ListBoxPointList::TextsAt(int first, int count) const {
     // Reading an entry takes two requests (its length, then its text). From another thread the
-    // list could change in between and the text outgrow the buffer, so the owner reads it whole
-    // on the list box's own thread.
+    // list could change in between and the text outgrow the buffer, so the owner reads the
+    // entries whole on the list box's own thread; and each request across threads costs far more
+    // than the reading itself, so one request serves them all.
+    EntryReadRequest request{this, first, count, {}};
     if (owner_ && GetWindowThreadProcessId(listBox_, nullptr) != GetCurrentThreadId()) {
-        EntryReadRequest request{this, index, std::nullopt};
         SendMessageA(owner_, WM_READ_ENTRY, 0, reinterpret_cast<LPARAM>(&request));
-        return request.text;
+        request.texts.resize(static_cast<std::size_t>(std::max(count, 0)));  // when not served
+    } else {
+        ServeEntryRead(reinterpret_cast<LPARAM>(&request));
     }
-    return ReadHere(index);
+    return std::move(request.texts);
 }
 
 std::optional<std::string> ListBoxPointList::ReadHere(int index) const {
@@ -54,7 +63,9 @@ std::optional<std::string> ListBoxPointList::ReadHere(int index) const {
 
 LRESULT ListBoxPointList::ServeEntryRead(LPARAM request) {
     auto* r = reinterpret_cast<EntryReadRequest*>(request);
-    if (r) r->text = r->list->ReadHere(r->index);
+    if (!r) return TRUE;
+    r->texts.clear();
+    for (int i = 0; i < r->count; ++i) r->texts.push_back(r->list->ReadHere(r->first + i));
     return TRUE;
 }
 

@@ -22,13 +22,15 @@ class ListBoxPointList : public PointList {
 
     std::optional<int> Count() const override;
     std::optional<std::string> TextAt(int index) const override;
+    // From another thread, one request that the list box's thread serves for all count entries.
+    std::vector<std::optional<std::string>> TextsAt(int first, int count) const override;
     void Append(const std::string& text) override;
     void Insert(int index, const std::string& text) override;
     void Remove(int index) override;
     std::optional<int> Selected() const override;
     void Select(int index) override;
 
-    // Reads the entry a WM_READ_ENTRY asks for, on the list box's own thread. Returns TRUE.
+    // Reads the entries a WM_READ_ENTRY asks for, on the list box's own thread. Returns TRUE.
     static LRESULT ServeEntryRead(LPARAM request);
 
   private:

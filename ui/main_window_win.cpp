@@ -110,7 +110,7 @@ void ShowAboutTab() {
 
 // True when the settings reached the file, or the user chose to close without them.
 bool SavedOrLetGo(HWND window) {
-    const std::optional<SaveFailure> failure = SaveMotionPageSettings(g_app.motionPage);
+    const std::optional<SettingsTrouble> failure = SaveMotionPageSettings(g_app.motionPage);
     if (!failure) return true;
     const std::wstring question = L"The settings could not be saved to\n" + failure->file +
                                   L"\n\n" + failure->reason + L"\n\nClose without saving them?";
@@ -118,12 +118,47 @@ bool SavedOrLetGo(HWND window) {
                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
+// Told once, as the window shows, so that it shows behind the message. (A modal window shows when
+// its queue first runs empty, after this message.)
+INT_PTR OnSettingsUnread(HWND window) {
+    const std::optional<SettingsTrouble> unread = UnreadSettings();
+    if (!unread) return TRUE;
+    ShowWindow(window, SW_SHOWNORMAL);
+    UpdateWindow(window);
+    const std::wstring text = L"The settings file\n" + unread->file + L"\ncould not be read:\n" +
+                              unread->reason +
+                              L"\n\nVarrel starts without its saved settings. It leaves that file "
+                              L"as it is unless you agree to replace it when you close Varrel "
+                              L"with the Close tab.";
+    MessageBoxW(window, text.c_str(), MESSAGE_CAPTION, MB_OK | MB_ICONWARNING);
+    return TRUE;
+}
+
+// The file that could not be read at start is replaced only with the user's word: Yes replaces
+// it, No closes without saving, Cancel (the default) keeps the program as it was. Nothing is lost
+// by a slip of the Enter key.
+enum class Replace { Yes, No, Cancel };
+Replace ReplaceUnreadSettings(HWND window) {
+    const std::optional<SettingsTrouble> unread = UnreadSettings();
+    if (!unread) return Replace::Yes;
+    const std::wstring question =
+        L"The settings file\n" + unread->file + L"\ncould not be read when Varrel started:\n" +
+        unread->reason +
+        L"\n\nReplace it with the settings shown now?\n(No closes Varrel and leaves the file as "
+        L"it is.)";
+    const int answer = MessageBoxW(window, question.c_str(), MESSAGE_CAPTION,
+                                   MB_YESNOCANCEL | MB_ICONWARNING | MB_DEFBUTTON3);
+    if (answer == IDYES) AllowReplacingUnreadSettings();
+    return answer == IDYES ? Replace::Yes : answer == IDNO ? Replace::No : Replace::Cancel;
+}
+
 // The run ends before anything else, so that no pointer event follows the user's Close. The
 // settings are saved whichever page shows: a save that failed on the way to the About page is
 // tried again. Declining to close without them keeps the program as it was.
 void CloseByTab(HWND window) {
     EndMotionPageRun();
-    if (!SavedOrLetGo(window)) return;
+    const Replace replace = ReplaceUnreadSettings(window);
+    if (replace == Replace::Cancel || (replace == Replace::Yes && !SavedOrLetGo(window))) return;
     EndDialog(window, 0);
 }
 
@@ -154,6 +189,25 @@ INT_PTR OnClose(HWND window) {
     return TRUE;
 }
 
+// The session may end: nothing here needs asking first.
+INT_PTR OnQueryEndSession(HWND window) {
+    SetWindowLongPtrA(window, DWLP_MSGRESULT, TRUE);
+    return TRUE;
+}
+
+// The session ends (log off, a restart): the user chose no discard, so the run ends and the
+// settings are saved as the Close tab saves them, but with no question, as nobody is there to
+// answer one (a file that could not be read at start is left as it is). The system ends the
+// program once this returns.
+INT_PTR OnEndSession(HWND window, bool ending) {
+    if (ending) {
+        EndMotionPageRun();
+        SaveMotionPageSettings(g_app.motionPage);
+    }
+    SetWindowLongPtrA(window, DWLP_MSGRESULT, 0);
+    return TRUE;
+}
+
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
@@ -162,6 +216,12 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return OnCommand(window, LOWORD(wParam));
         case WM_CLOSE:
             return OnClose(window);
+        case WM_SETTINGS_UNREAD:
+            return OnSettingsUnread(window);
+        case WM_QUERYENDSESSION:
+            return OnQueryEndSession(window);
+        case WM_ENDSESSION:
+            return OnEndSession(window, wParam != FALSE);
         case DPI_CHANGED_MESSAGE:
             return OnDpiChanged(window, wParam, lParam);
         case GET_DPI_SCALED_SIZE_MESSAGE:

@@ -28,11 +28,19 @@ namespace {
 // The page's run control and position picker; the program has one motion page.
 std::unique_ptr<RunControl> g_runControl;
 PositionPicker g_picker;
+std::optional<SettingsTrouble> g_unreadSettings;
 
 ListBoxPointList Points(HWND page) { return ListBoxPointList(GetDlgItem(page, IDC_POINTS), page); }
 
+// A file that is there but cannot be read gives the defaults too, but is remembered, and the user
+// is told once the main window shows.
 void LoadSettings(HWND page) {
-    const ProfileFile store(ConfigFilePath());
+    ProfileFile store(ConfigFilePath());
+    if (!store.Load()) {
+        g_unreadSettings = SettingsTrouble{store.Path(), SystemMessage(store.LastError())};
+        PostMessageW(g_app.mainWindow ? g_app.mainWindow : GetParent(page), WM_SETTINGS_UNREAD, 0,
+                     0);
+    }
     ListBoxPointList points = Points(page);
     bool hideAfterStart = false;
     LoadConfig(store, points, hideAfterStart);
@@ -85,9 +93,12 @@ INT_PTR OnShowWindow(HWND page, bool shown, LPARAM status) {
 
 // The whole field is read, then cut to the longest entry: a picked -1234,1234 stays whole. White
 // space would split the entry in the settings file, so the entry is stored in its compact form,
-// which reads the same; the cut comes after, so that blanks do not push the action out.
+// which reads the same; the cut comes after, so that blanks do not push the action out. A field of
+// only blanks looks empty and adds nothing, as an empty one does.
 void OnAdd(HWND page) {
-    std::string text = CompactEntry(WindowText(GetDlgItem(page, IDC_POSITION)));
+    const std::string typed = WindowText(GetDlgItem(page, IDC_POSITION));
+    if (typed.find_first_not_of(" \t\r\n\v\f") == std::string::npos) return;
+    std::string text = CompactEntry(typed);
     if (text.size() > MAX_ENTRY_CHARS) text.resize(MAX_ENTRY_CHARS);
     if (text.empty()) return;
     Points(page).Append(text);
@@ -111,7 +122,9 @@ void OnPointsDoubleClick(HWND page) {
 void OnRemove(HWND page) {
     ListBoxPointList points = Points(page);
     const std::optional<int> selected = points.Selected();
-    if (selected) points.Remove(*selected);
+    if (!selected) return;
+    points.Remove(*selected);
+    FitPointListView(page);
 }
 
 // The disc is drawn at the entry's position; a missing x or y counts as 0.
@@ -209,13 +222,18 @@ INT_PTR OnClose(HWND page) {
 
 }  // namespace
 
-std::optional<SaveFailure> SaveMotionPageSettings(HWND page) {
+std::optional<SettingsTrouble> UnreadSettings() { return g_unreadSettings; }
+
+void AllowReplacingUnreadSettings() { g_unreadSettings.reset(); }
+
+std::optional<SettingsTrouble> SaveMotionPageSettings(HWND page) {
+    if (g_unreadSettings) return g_unreadSettings;
     ProfileFile store(ConfigFilePath());
     const bool hideAfterStart = IsDlgButtonChecked(page, IDC_HIDE_AFTER_START) == BST_CHECKED;
     if (SaveConfig(store, Points(page), hideAfterStart)) return std::nullopt;
     const DWORD error = store.LastError();
-    return SaveFailure{store.Path(),
-                       error ? SystemMessage(error) : L"The point list could not be read."};
+    return SettingsTrouble{store.Path(),
+                           error ? SystemMessage(error) : L"The point list could not be read."};
 }
 
 void FitPointListColumns(HWND page) {
@@ -224,6 +242,21 @@ void FitPointListColumns(HWND page) {
     if (!GetClientRect(list, &client) || client.right < POINT_LIST_COLUMNS) return;
     SendMessageA(list, LB_SETCOLUMNWIDTH, static_cast<WPARAM>(client.right / POINT_LIST_COLUMNS),
                  0);
+    FitPointListView(page);
+}
+
+void FitPointListView(HWND page) {
+    HWND list = GetDlgItem(page, IDC_POINTS);
+    // Taken first: the list box moves its top entry to the start of a column as its rows change.
+    const LRESULT top = SendMessageW(list, LB_GETTOPINDEX, 0, 0);
+    // The bar takes a row's height away: entries that needed it may fit once it has gone, yet the
+    // list box keeps a bar that it needs only because the bar is there. Hidden, the bar comes back
+    // by the list box's own reckoning, where it is needed.
+    if (GetWindowLongPtrW(list, GWL_STYLE) & WS_HSCROLL) ShowScrollBar(list, SB_HORZ, FALSE);
+    // Set again, the top entry is brought back within the entries, so that no empty columns show.
+    if (top != LB_ERR) SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
+    const LRESULT selected = SendMessageW(list, LB_GETCURSEL, 0, 0);
+    if (selected != LB_ERR) SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
 }
 
 void EndMotionPageRun() {

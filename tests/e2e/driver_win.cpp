@@ -28,10 +28,13 @@ std::string ReadText(HWND window, UINT lengthMessage, UINT textMessage, WPARAM i
     return Narrow(wide);
 }
 
+// The \\?\ form, which the file functions take at any length.
+fs::path Long(const fs::path& path) { return L"\\\\?\\" + path.wstring(); }
+
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(Long(path), std::ios::binary);
     return in ? std::optional(std::string(std::istreambuf_iterator<char>(in), {})) : std::nullopt;
 }
 
@@ -41,7 +44,8 @@ HWND WaitForWindow(DWORD threadId, const std::string& caption) {
     HWND found = nullptr;
     WaitFor([&] {
         while ((found = FindWindowExA(nullptr, found, nullptr, caption.c_str())))
-            if (GetWindowThreadProcessId(found, nullptr) == threadId && IsWindowVisible(found))
+            if ((!threadId || GetWindowThreadProcessId(found, nullptr) == threadId) &&
+                IsWindowVisible(found))
                 return true;
         return false;
     });
@@ -72,13 +76,17 @@ void PressKeys(std::initializer_list<WORD> keys) {
 
 VarrelProcess::VarrelProcess(std::optional<std::string> config, const std::wstring& folder) {
     static int serial = 0;
-    dir_ = fs::temp_directory_path() / (L"varrel-e2e-" + std::to_wstring(GetCurrentProcessId()) +
-                                        L"-" + std::to_wstring(serial++) + folder);
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    top_ = fs::temp_directory_path() / (L"varrel-e2e-" + std::to_wstring(GetCurrentProcessId()) +
+                                        L"-" + std::to_wstring(serial++));
+    dir_ = top_.wstring() + folder;  // deeper when folder holds backslashes
+    std::error_code ignored;
+    fs::remove_all(Long(top_), ignored);  // any depth and length
+    fs::path level;
+    for (const fs::path& part : dir_) CreateDirectoryW(Long(level /= part).c_str(), nullptr);
     const char* exe = std::getenv("VARREL_EXE");
-    fs::copy_file(exe && *exe ? exe : VARREL_EXE_PATH, dir_ / "varrel.exe");
-    if (config) std::ofstream(ConfigPath(), std::ios::binary) << *config;
+    CopyFileW(fs::path(exe && *exe ? exe : VARREL_EXE_PATH).c_str(),
+              Long(dir_ / "varrel.exe").c_str(), FALSE);
+    if (config) std::ofstream(Long(ConfigPath()), std::ios::binary) << *config;
 }
 
 VarrelProcess::~VarrelProcess() {
@@ -88,22 +96,46 @@ VarrelProcess::~VarrelProcess() {
         TerminateProcess(process_.Get(), 1);
     WaitForExit(5000);
     std::error_code ignored;
-    fs::remove_all(dir_, ignored);
+    fs::remove_all(Long(top_), ignored);
+}
+
+// Wine's loader, started as a Unix program with the exe's Unix path, as a user's shell starts it.
+std::wstring UnixLoaderCommand(const fs::path& exe) {
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    const char* loader = std::getenv("WINELOADER");
+    char* root = unixName && loader ? unixName(fs::temp_directory_path().c_str()) : nullptr;
+    if (!root) return {};
+    std::wstring path = fs::path(root).wstring() + L"/" +
+                        exe.lexically_relative(fs::temp_directory_path()).wstring();
+    HeapFree(GetProcessHeap(), 0, root);
+    std::replace(path.begin(), path.end(), L'\\', L'/');
+    return fs::path(loader).wstring() + L" \"" + path + L"\"";
 }
 
 bool VarrelProcess::Start() {
+    std::wstring commandLine = L"\"" + (dir_ / "varrel.exe").wstring() + L"\"";
+    // Wine starts no program by a path of MAX_PATH characters or more, but its loader does; the
+    // handle then is the loader's, and the program is found by its window.
+    const bool deep = commandLine.size() >= MAX_PATH;
+    if (deep) commandLine = UnixLoaderCommand(dir_ / "varrel.exe");
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    std::wstring commandLine = L"\"" + (dir_ / "varrel.exe").wstring() + L"\"";
     // Started from another folder, so that only its own path leads it to its settings file.
-    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        dir_.parent_path().c_str(), &startup, &info))
+    if (commandLine.empty() ||
+        !CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        top_.parent_path().c_str(), &startup, &info))
         return false;
     CloseHandle(info.hThread);
     process_.Reset(info.hProcess);
     threadId_ = info.dwThreadId;
-    main_ = WaitForWindow(threadId_, "-= Varrel =-");
+    main_ = WaitForWindow(deep ? 0 : threadId_, "-= Varrel =-");
+    DWORD processId = 0;
+    if (deep && (threadId_ = GetWindowThreadProcessId(main_, &processId)))
+        process_.Reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE,
+                                   FALSE, processId));
     for (HWND page = nullptr; main_ && (page = FindWindowExW(main_, page, L"#32770", nullptr));)
         (GetDlgItem(page, IDC_POINTS) ? motion_ : about_) = page;
     return motion_ && about_ && Sync(motion_);

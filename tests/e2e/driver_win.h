@@ -42,7 +42,8 @@ inline void PostCommand(HWND parent, int id, int code = 0) {
 }
 // Whole, by the wide messages (the A ones overrun under Wine), in the ANSI code page as kept.
 std::string TextOf(HWND window);
-// A visible top-level window of the thread with this caption, once it shows; null on time-out.
+// A visible top-level window of the thread (0: any) with this caption, once it shows; null on
+// time-out.
 HWND WaitForWindow(DWORD threadId, const std::string& caption);
 
 // Real input: each event carries its own absolute position (flags 0: a move), so a pointer that
@@ -63,7 +64,8 @@ inline bool ShiftEscapeIsFree() {  // no program holds the hotkey
 // One run of varrel.exe, copied into a fresh folder of its own (so its varrel.cfg is its own).
 class VarrelProcess {
   public:
-    // With config, writes it there as varrel.cfg first; folder: more of the folder's name.
+    // With config, writes it there as varrel.cfg first; folder: more of the folder's name, and
+    // folders below it after each backslash, to any depth.
     explicit VarrelProcess(std::optional<std::string> config = std::nullopt,
                            const std::wstring& folder = L"");
     ~VarrelProcess();  // ends a program still running, removes the folder
@@ -95,7 +97,7 @@ class VarrelProcess {
     bool Running() const { return process_ && !WaitForExit(0); }
 
   private:
-    std::filesystem::path dir_;
+    std::filesystem::path top_, dir_;  // the folder made for it, and the one it runs in
     UniqueHandle process_;
     DWORD threadId_ = 0;
     HWND main_ = nullptr, motion_ = nullptr, about_ = nullptr;

@@ -50,7 +50,7 @@ class RunTest : public ::testing::Test {
 
 // The typical use by real input: pick two points by dragging from the target image (through
 // negative client coordinates), add them, make the first a click, start, stop by Shift+Esc, leave
-// by the Close tab, which saves. Between, Start and Stop every other way.
+// by the Close tab, which saves. Between, Start and Stop every other way, and a session that ends.
 TEST_F(RunTest, TheTypicalUseByRealInputAndStartAndStopEveryWay) {
     VarrelProcess app;
     ASSERT_TRUE(Launch(app));
@@ -148,6 +148,15 @@ TEST_F(RunTest, TheTypicalUseByRealInputAndStartAndStopEveryWay) {
         ASSERT_TRUE(app.Settle());
         EXPECT_EQ(IsIconic(app.Main()) != FALSE, run == 2);
     }
+    // The session ends during a run: the run ends, then the settings are saved, unasked.
+    std::filesystem::remove(app.ConfigPath());
+    hook.Clear();
+    ASSERT_TRUE(app.PressStart() && hook.WaitForTexts(3));
+    EXPECT_EQ(SendServed(app.Main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    EXPECT_TRUE(SendServed(app.Main(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF));
+    ExpectQuietAfter(testing::Now());
+    EXPECT_EQ(app.StartCaption(), START);
+    EXPECT_EQ(app.Config(), ConfigWith("150,120,C 160,120", "1"));
     ASSERT_TRUE(SendServed(app.Main(), WM_SYSCOMMAND, SC_RESTORE) && app.Settle());
     Click(CentreOf(GetDlgItem(app.Main(), IDC_TAB_CLOSE)));
     EXPECT_EQ(app.WaitForExit(), 0u);

@@ -25,7 +25,30 @@ std::string Joined(const Texts& entries) {
 bool Checked(HWND button) { return SendServed(button, BM_GETCHECK) == BST_CHECKED; }
 
 // Greek, Cyrillic and Chinese: no ANSI code page has all three; the ANSI functions see '?' there.
-constexpr wchar_t FOLDER[] = L"-\u03A9\u03BC\u03AD\u03B3\u03B1-\u0416\u0430\u0440-\u6F22\u5B57";
+// Then folders below it, to a path of 400 characters and more, whose short (8.3) form is no
+// shorter.
+std::wstring DeepFolder() {
+    std::wstring folder = L"-\u03A9\u03BC\u03AD\u03B3\u03B1-\u0416\u0430\u0440-\u6F22\u5B57";
+    while (folder.size() < 400) folder += L"\\8-chars";
+    return folder;
+}
+
+// What the list shows: its top entry, whether it scrolls sideways, each entry's box; every entry
+// from the top one on is to be in view, so that no empty space hides any.
+std::vector<LONG> ListView(HWND list) {
+    const LONG top = LONG(SendServed(list, LB_GETTOPINDEX).value_or(-1));
+    std::vector<LONG> view = {top, (GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL) != 0};
+    RECT client{}, box{};
+    GetClientRect(list, &client);
+    for (int i = 0; i < SendServed(list, LB_GETCOUNT).value_or(0); ++i) {
+        SendServed(list, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&box));
+        view.insert(view.end(), {box.left, box.top, box.right, box.bottom});
+        EXPECT_TRUE(i < top || (box.left >= 0 && box.top >= 0 && box.right <= client.right &&
+                                box.bottom <= client.bottom))
+            << i << " of " << SendServed(list, LB_GETCOUNT).value_or(0);
+    }
+    return view;
+}
 
 TEST(Settings, LoadedAtStartAndWrittenBackWholeByTheCloseTab) {
     Texts many;
@@ -47,7 +70,7 @@ TEST(Settings, LoadedAtStartAndWrittenBackWholeByTheCloseTab) {
     };
     for (const auto& [file, entries, hide] : cases) {
         SCOPED_TRACE(file ? file->substr(0, 30) : "no file");
-        VarrelProcess app(file, FOLDER);  // any folder name
+        VarrelProcess app(file, DeepFolder());  // any folder name, any depth
         ASSERT_TRUE(app.Start());
         EXPECT_EQ(Checked(app.Control(IDC_HIDE_AFTER_START)), hide);
         EXPECT_TRUE(entries.size() > 99 || app.Entries() == entries);  // not printed: megabytes
@@ -57,6 +80,54 @@ TEST(Settings, LoadedAtStartAndWrittenBackWholeByTheCloseTab) {
         EXPECT_TRUE(ValueOf(saved, "Point") == Joined(entries));
         EXPECT_EQ(ValueOf(saved, "Hide"), hide ? "1" : "0");
     }
+}
+
+// Held without sharing across the start, the file could not be read: the user is told, naming it;
+// About and a cancelled Close leave it as it was; at the Close, No leaves it too, Yes replaces it.
+TEST(Settings, AFileThatCouldNotBeReadIsReplacedOnlyWithTheUsersWord) {
+    const std::string file = ConfigWith("1,1 2,2", "1");
+    for (int answer : {IDNO, IDYES}) {
+        VarrelProcess app(file);
+        UniqueHandle held(CreateFileW(app.ConfigPath().c_str(), GENERIC_READ, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held && app.Start());
+        auto reply = [&](int button) {
+            HWND box = WaitForWindow(GetWindowThreadProcessId(app.Main(), nullptr), "Varrel");
+            std::string text;
+            for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+                text += TextOf(c);
+            EXPECT_NE(text.find(app.ConfigPath().string() + "\ncould not be read"),
+                      std::string::npos)
+                << text;
+            PostMessageW(box, WM_COMMAND, button, 0);
+            return WaitFor([&] { return !IsWindow(box); });
+        };
+        ASSERT_TRUE(reply(IDOK) && app.Entries().empty());
+        held.Reset();
+        ASSERT_TRUE(app.Add("3,3") && Command(app.Main(), IDC_TAB_ABOUT));
+        for (int button : {IDCANCEL, answer}) {
+            EXPECT_TRUE(app.Running() && app.Config() == file);
+            PostCommand(app.Main(), IDC_TAB_CLOSE);
+            ASSERT_TRUE(reply(button));
+        }
+        EXPECT_EQ(app.WaitForExit(), 0u);
+        EXPECT_EQ(app.Config(), answer == IDYES ? ConfigWith("3,3") : file);
+    }
+}
+
+// Removed from the end, the last entry selected each time: the view stays filled, and at ten
+// entries the list shows them as a fresh start with those ten does, with no sideways bar.
+TEST(Window, AListThatShrankShowsAsAFreshStartWithItsEntries) {
+    Texts entries;
+    for (int i = 1; i <= 20; ++i) entries.push_back(std::to_string(i) + "," + std::to_string(i));
+    VarrelProcess shrunk(ConfigWith(Joined(entries)));
+    VarrelProcess fresh(ConfigWith(Joined(Texts(entries.begin(), entries.begin() + 10))));
+    ASSERT_TRUE(shrunk.Start() && fresh.Start());
+    for (int n = 20; n > 10; --n) {
+        ASSERT_TRUE(shrunk.Select(n - 1) && Command(shrunk.Motion(), IDC_REMOVE));
+        ListView(shrunk.Control(IDC_POINTS));
+    }
+    EXPECT_EQ(ListView(shrunk.Control(IDC_POINTS)), ListView(fresh.Control(IDC_POINTS)));
 }
 
 // One program through the whole window, each step from the state the one before left.
@@ -102,10 +173,11 @@ TEST(Window, ViewTabsAddSelectRemoveTheActionDialogAndHide) {
     for (int t : {IDC_TAB_ABOUT, IDC_TAB_MOTION, IDC_TAB_MOTION}) ASSERT_TRUE(tab(t));
     EXPECT_FALSE(app.Config());
     EXPECT_TRUE(IsWindowVisible(app.Motion()) && !IsWindowVisible(app.About()));
-    // Typed text, then what Add appends: nothing for an empty field, never white space (the entry
-    // reads as the text does; an action after a blank is none), at most 14 characters. The last is
-    // a double-click: both its clicks add. The eleventh entry brings a scroll bar.
+    // Typed text, then what Add appends: nothing for an empty or blank field, never white space
+    // (the entry reads as the text does; an action after a blank is none), at most 14 characters.
+    // The last is a double-click: both its clicks add. The eleventh entry brings a scroll bar.
     const std::pair<const char*, const char*> adds[] = {{"", ""},
+                                                        {" \t  ", ""},
                                                         {"abc", "abc"},
                                                         {"-1234,1234", "-1234,1234"},
                                                         {"-12345,-12345,C", "-12345,-12345,"},
@@ -115,7 +187,7 @@ TEST(Window, ViewTabsAddSelectRemoveTheActionDialogAndHide) {
                                                         {"  640 ,  480 ,C", "640,480,C"},
                                                         {"  640 ,  480 ,C", "640,480,C"}};
     for (const auto& [typed, appended] : adds) {
-        ASSERT_TRUE(app.Add(typed, &typed == &adds[8].first ? STN_DBLCLK : STN_CLICKED));
+        ASSERT_TRUE(app.Add(typed, &typed == &adds[9].first ? STN_DBLCLK : STN_CLICKED));
         if (*appended) expected.push_back(appended);
         EXPECT_EQ(app.Entries(), expected) << typed;
         EXPECT_EQ(app.Position(), typed) << "Add leaves the field as it was";
@@ -125,6 +197,7 @@ TEST(Window, ViewTabsAddSelectRemoveTheActionDialogAndHide) {
     ASSERT_TRUE(Command(app.Motion(), IDC_REMOVE));
     expected.erase(expected.begin() + 3);
     EXPECT_EQ(app.Entries(), expected);
+    EXPECT_EQ(ListView(list)[1], 0) << "ten entries need no sideways bar";
     EXPECT_EQ(app.Position(), "abc") << "Select fills the field, Remove leaves it";
     ASSERT_TRUE(Command(app.Motion(), IDC_REMOVE));  // nothing selected now: nothing goes
     EXPECT_EQ(app.Entries(), expected);

@@ -1,4 +1,4 @@
-// A PointerOps that notes its calls as text, "| P1,2 S10 R1,2 M1,2 S20 ", for the motion tests.
+// A PointerOps that notes its calls as text, "| P1,2 H10 R1,2 M1,2 S20 ", for the motion tests.
 #pragma once
 
 #include <sstream>
@@ -15,8 +15,10 @@ struct RecordingPointerOps : PointerOps {
     void MoveTo(double x, double y) override { trace << 'M' << x << ',' << y << ' '; }
     void PressLeft(int32_t x, int32_t y) override { trace << 'P' << x << ',' << y << ' '; }
     void ReleaseLeft(int32_t x, int32_t y) override { trace << 'R' << x << ',' << y << ' '; }
-    bool Sleep(int ms) override {
-        trace << 'S' << ms << ' ';
+    bool Sleep(int ms) override { return Pause('S', ms); }
+    bool Hold(int ms) override { return Pause('H', ms); }
+    bool Pause(char kind, int ms) {
+        trace << kind << ms << ' ';
         return left-- > 0 || (left < -1 ? throw std::logic_error("a pause after the end") : false);
     }
 
