@@ -98,6 +98,32 @@ DWORD ReplaceWhole(const std::wstring& path, const std::string& text) {
     return error;
 }
 
+// A file saved as UTF-16 (with its byte-order mark, as Notepad saves "Unicode") is read as UTF-8
+// text and written back as UTF-16, as the profile functions keep it: every line stays as it was.
+bool IsUtf16(const std::string& raw) {
+    return raw.size() >= 2 && raw[0] == '\xFF' && raw[1] == '\xFE';
+}
+
+std::string Utf8FromUtf16(const std::string& raw) {
+    std::wstring wide((raw.size() - 2) / 2, L'\0');
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        wide[i] = static_cast<wchar_t>(static_cast<unsigned char>(raw[2 + 2 * i]) |
+                                       static_cast<unsigned char>(raw[3 + 2 * i]) << 8);
+    }
+    return Narrow(wide, CP_UTF8);
+}
+
+std::string Utf16FromUtf8(const std::string& text) {
+    const std::wstring wide = Widen(text, CP_UTF8);
+    std::string raw = "\xFF\xFE";
+    raw.reserve(2 + 2 * wide.size());
+    for (const wchar_t c : wide) {
+        raw += static_cast<char>(c & 0xFF);
+        raw += static_cast<char>((c >> 8) & 0xFF);
+    }
+    return raw;
+}
+
 }  // namespace
 
 bool ProfileFile::Load(DWORD lockWaitMs) { return ReadText(lockWaitMs); }
@@ -110,7 +136,7 @@ bool ProfileFile::ReadText(DWORD lockWaitMs) const {
         Sleep(SETTINGS_LOCK_RETRY_MS);
         error = ReadWhole(path_, GENERIC_READ, text);
     }
-    text_ = std::move(text);
+    text_ = IsUtf16(text) ? Utf8FromUtf16(text) : std::move(text);
     lastError_ = IsMissing(error) ? 0 : error;
     return lastError_ == 0;
 }
@@ -129,14 +155,17 @@ bool ProfileFile::Write(const std::string& section, const std::string& key,
     DWORD error = ReadWhole(path_, GENERIC_READ | GENERIC_WRITE, text);
     if (IsMissing(error)) error = 0;
     std::string edited;
+    const bool utf16 = IsUtf16(text);
     if (!error) {
         try {
+            if (utf16) text = Utf8FromUtf16(text);
             edited = WithProfileValue(text, section, key, value);
         } catch (const std::bad_alloc&) {
             error = ERROR_NOT_ENOUGH_MEMORY;
         }
     }
-    if (!error && edited != text) error = ReplaceWhole(path_, edited);
+    if (!error && edited != text)
+        error = ReplaceWhole(path_, utf16 ? Utf16FromUtf8(edited) : edited);
     lastError_ = error;
     if (error) return false;
     text_ = std::move(edited);

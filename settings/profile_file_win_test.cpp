@@ -48,6 +48,22 @@ TEST_F(ProfileFileTest, ValuesComeBackWholeAndTheRestOfTheFileStays) {
               "; kept\r\n[Main]\nPoint=\n[B]\nx=1");
 }
 
+// A file saved as UTF-16 (Notepad's "Unicode") is read, and stays UTF-16 with all its lines.
+TEST_F(ProfileFileTest, AUtf16FileIsReadAndStaysUtf16) {
+    auto utf16 = [](const std::wstring& text) {
+        std::string bytes = "\xFF\xFE";
+        for (const wchar_t c : text) bytes += {char(c & 0xFF), char(c >> 8)};
+        return bytes;
+    };
+    const std::wstring other = L"[\u03A9]\r\nx=\u6F22\r\n[Main]\r\nPoint=1,2\r\n";
+    std::ofstream(fs::path(path_), std::ios::binary) << utf16(other);
+    ProfileFile file(path_);
+    EXPECT_EQ(file.Read("Main", "Point"), "1,2");
+    EXPECT_TRUE(file.Write("Main", "Hide", "1"));
+    std::ifstream in(fs::path(path_), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), utf16(other + L"Hide=1\r\n"));
+}
+
 // Missing: every key missing, nothing made. Held without sharing: waited for, then given up, and
 // not written; or read once let go. A folder of that name: unreadable, and not written.
 TEST_F(ProfileFileTest, LoadTellsAMissingFileFromOneThatIsThereButCannotBeRead) {

@@ -5,21 +5,21 @@
 
 namespace varrel {
 
-std::wstring Widen(const std::string& text) {
+std::wstring Widen(const std::string& text, UINT codePage) {
     const int length = static_cast<int>(text.size());
-    const int wideLength = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    const int wideLength = MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(wideLength > 0 ? wideLength : 0), L'\0');
-    if (!wide.empty()) MultiByteToWideChar(CP_ACP, 0, text.data(), length, &wide[0], wideLength);
+    if (!wide.empty()) MultiByteToWideChar(codePage, 0, text.data(), length, &wide[0], wideLength);
     return wide;
 }
 
-std::string Narrow(const std::wstring& wide) {
+std::string Narrow(const std::wstring& wide, UINT codePage) {
     const int length = static_cast<int>(wide.size());
     const int narrowLength =
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+        WideCharToMultiByte(codePage, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
     std::string text(static_cast<std::size_t>(narrowLength > 0 ? narrowLength : 0), '\0');
     if (!text.empty())
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), length, &text[0], narrowLength, nullptr,
+        WideCharToMultiByte(codePage, 0, wide.data(), length, &text[0], narrowLength, nullptr,
                             nullptr);
     return text;
 }
