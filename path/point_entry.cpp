@@ -121,6 +121,7 @@ PointEntry ApplyAction(std::string_view entry, ActionChoice choice) {
 
 PointEntry CompactEntry(std::string_view typed) {
     typed = typed.substr(0, typed.find('\0'));
+    if (std::all_of(typed.begin(), typed.end(), IsSpace)) return std::string();
     if (std::none_of(typed.begin(), typed.end(), IsSpace)) return std::string(typed);
     std::string compact;
     std::size_t pos = 0;

@@ -66,7 +66,8 @@ PointEntry ApplyAction(std::string_view entry, ActionChoice choice);
 // The typed text as an entry without white space that ParseEntry reads as it reads the text:
 // the same x and y, each present or not, and the same action code (an action field that starts
 // with white space is no action). " 12 , 34 " gives "12,34", "10 20" gives "10". Text without
-// white space comes back as it is.
+// white space comes back as it is; text of white space only, like no text, gives "" (nothing was
+// typed).
 PointEntry CompactEntry(std::string_view typed);
 
 }  // namespace varrel

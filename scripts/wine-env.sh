@@ -10,7 +10,7 @@
 #   VARREL_LANE       32 or 64
 #   VARREL_LANE_NAME  "32-bit build" or "64-bit build", for summaries and reports
 #   VARREL_TOOLCHAIN  the CMake toolchain file of the lane
-#   VARREL_WIN_DIR    the lane's Windows build folder under the build root ($1 of varrel_lane_dirs)
+#   varrel_win_dir D  prints the lane's Windows build folder under the build root D
 #   VARREL_WINE       the lane's Wine loader, by its path; WINELOADER is set to it too, since
 #                     Debian's wine and wineboot scripts start the 32-bit loader whenever it is
 #                     installed, even where it cannot run

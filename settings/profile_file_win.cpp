@@ -67,61 +67,92 @@ DWORD ReadWhole(const std::wstring& path, DWORD access, std::string& text) {
     return 0;
 }
 
-// Writes text to a new file beside path and moves it over path.
-DWORD ReplaceWhole(const std::wstring& path, const std::string& text) {
+// Writes the whole text to an open file from its start, and ends the file there.
+DWORD WriteAll(HANDLE file, const std::string& text) {
+    for (std::size_t done = 0; done < text.size();) {
+        const DWORD want =
+            static_cast<DWORD>(std::min<std::size_t>(text.size() - done, MAX_IO_CHUNK));
+        DWORD put = 0;
+        if (!WriteFile(file, text.data() + done, want, &put, nullptr) || put == 0)
+            return GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+        done += put;
+    }
+    if (!SetEndOfFile(file) || !FlushFileBuffers(file)) return GetLastError();
+    return 0;
+}
+
+// Writes text to a new file beside path and moves it over path: a failure leaves the file as it
+// was.
+DWORD WriteNewAndMove(const std::wstring& path, const std::string& text) {
     const std::wstring fresh = LongPathForm(path + NEW_FILE_SUFFIX);
+    DWORD error = 0;
     {
         UniqueHandle file(CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return GetLastError();
-        DWORD error = 0;
-        for (std::size_t done = 0; done < text.size() && !error;) {
-            const DWORD want =
-                static_cast<DWORD>(std::min<std::size_t>(text.size() - done, MAX_IO_CHUNK));
-            DWORD put = 0;
-            if (!WriteFile(file.Get(), text.data() + done, want, &put, nullptr) || put == 0)
-                error = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
-            done += put;
-        }
-        if (!error && !FlushFileBuffers(file.Get())) error = GetLastError();
-        if (error) {
-            file.Reset();
-            DeleteFileW(fresh.c_str());
-            return error;
-        }
+        error = WriteAll(file.Get(), text);
     }
-    if (MoveFileExW(fresh.c_str(), LongPathForm(path).c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return 0;
-    const DWORD error = GetLastError();
-    DeleteFileW(fresh.c_str());
+    if (!error && !MoveFileExW(fresh.c_str(), LongPathForm(path).c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = GetLastError();
+    if (error) DeleteFileW(fresh.c_str());
     return error;
 }
 
-// A file saved as UTF-16 (with its byte-order mark, as Notepad saves "Unicode") is read as UTF-8
-// text and written back as UTF-16, as the profile functions keep it: every line stays as it was.
-bool IsUtf16(const std::string& raw) {
-    return raw.size() >= 2 && raw[0] == '\xFF' && raw[1] == '\xFE';
+// Writes text over the file where it is, as the profile functions write it.
+DWORD WriteInPlace(const std::wstring& path, const std::string& text) {
+    UniqueHandle file(CreateFileW(LongPathForm(path).c_str(), GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return GetLastError();
+    return WriteAll(file.Get(), text);
 }
 
-std::string Utf8FromUtf16(const std::string& raw) {
-    std::wstring wide((raw.size() - 2) / 2, L'\0');
+// A new file moved over the old one, so that a failed write leaves it whole; where that cannot be
+// (another program holds the file without sharing its deletion, the folder takes no new file),
+// the file is written in place, as it always was.
+DWORD ReplaceWhole(const std::wstring& path, const std::string& text) {
+    const DWORD error = WriteNewAndMove(path, text);
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) return error;
+    return WriteInPlace(path, text);
+}
+
+// A file saved as UTF-16 (with its byte-order mark, as Notepad saves "Unicode" and "Unicode big
+// endian") is read as UTF-8 text and written back as it came, so that every line stays. One of an
+// odd length is no UTF-16 that could be written back whole: it counts as unreadable.
+enum class FileEncoding { Bytes, Utf16Le, Utf16Be };
+
+DWORD Decode(std::string& text, FileEncoding& encoding) {
+    encoding = FileEncoding::Bytes;
+    if (text.size() < 2) return 0;
+    if (text[0] == '\xFF' && text[1] == '\xFE') {
+        encoding = FileEncoding::Utf16Le;
+    } else if (text[0] == '\xFE' && text[1] == '\xFF') {
+        encoding = FileEncoding::Utf16Be;
+    } else {
+        return 0;
+    }
+    if (text.size() % 2) return ERROR_INVALID_DATA;
+    const std::size_t low = encoding == FileEncoding::Utf16Le ? 0 : 1;
+    std::wstring wide((text.size() - 2) / 2, L'\0');
     for (std::size_t i = 0; i < wide.size(); ++i) {
-        wide[i] = static_cast<wchar_t>(static_cast<unsigned char>(raw[2 + 2 * i]) |
-                                       static_cast<unsigned char>(raw[3 + 2 * i]) << 8);
+        wide[i] = static_cast<wchar_t>(static_cast<unsigned char>(text[2 + 2 * i + low]) |
+                                       static_cast<unsigned char>(text[3 + 2 * i - low]) << 8);
     }
-    return Narrow(wide, CP_UTF8);
+    text = Narrow(wide, CP_UTF8);
+    return 0;
 }
 
-std::string Utf16FromUtf8(const std::string& text) {
-    const std::wstring wide = Widen(text, CP_UTF8);
-    std::string raw = "\xFF\xFE";
-    raw.reserve(2 + 2 * wide.size());
-    for (const wchar_t c : wide) {
-        raw += static_cast<char>(c & 0xFF);
-        raw += static_cast<char>((c >> 8) & 0xFF);
+std::string Encode(const std::string& text, FileEncoding encoding) {
+    if (encoding == FileEncoding::Bytes) return text;
+    const std::wstring wide = L"\xFEFF" + Widen(text, CP_UTF8);
+    const std::size_t low = encoding == FileEncoding::Utf16Le ? 0 : 1;
+    std::string bytes(2 * wide.size(), '\0');
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        bytes[2 * i + low] = static_cast<char>(wide[i] & 0xFF);
+        bytes[2 * i + 1 - low] = static_cast<char>((wide[i] >> 8) & 0xFF);
     }
-    return raw;
+    return bytes;
 }
 
 }  // namespace
@@ -136,8 +167,11 @@ bool ProfileFile::ReadText(DWORD lockWaitMs) const {
         Sleep(SETTINGS_LOCK_RETRY_MS);
         error = ReadWhole(path_, GENERIC_READ, text);
     }
-    text_ = IsUtf16(text) ? Utf8FromUtf16(text) : std::move(text);
+    FileEncoding encoding{};
+    if (!error) error = Decode(text, encoding);
     lastError_ = IsMissing(error) ? 0 : error;
+    // Nothing of a file that could not be read counts, not even a part: every key reads as missing.
+    text_ = lastError_ ? std::string() : std::move(text);
     return lastError_ == 0;
 }
 
@@ -154,18 +188,17 @@ bool ProfileFile::Write(const std::string& section, const std::string& key,
     std::string text;
     DWORD error = ReadWhole(path_, GENERIC_READ | GENERIC_WRITE, text);
     if (IsMissing(error)) error = 0;
+    FileEncoding encoding{};
+    if (!error) error = Decode(text, encoding);
     std::string edited;
-    const bool utf16 = IsUtf16(text);
     if (!error) {
         try {
-            if (utf16) text = Utf8FromUtf16(text);
             edited = WithProfileValue(text, section, key, value);
+            if (edited != text) error = ReplaceWhole(path_, Encode(edited, encoding));
         } catch (const std::bad_alloc&) {
             error = ERROR_NOT_ENOUGH_MEMORY;
         }
     }
-    if (!error && edited != text)
-        error = ReplaceWhole(path_, utf16 ? Utf16FromUtf8(edited) : edited);
     lastError_ = error;
     if (error) return false;
     text_ = std::move(edited);

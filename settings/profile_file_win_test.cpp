@@ -31,6 +31,11 @@ class ProfileFileTest : public ::testing::Test {
         return saved;
     }
 
+    std::string Content() const {
+        std::ifstream in(fs::path(path_), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
     fs::path dir_ = fs::temp_directory_path() / ("varrel-" + std::to_string(GetCurrentProcessId()));
     std::wstring path_ = (dir_ / CONFIG_FILE_NAME).wstring();
 };
@@ -48,20 +53,40 @@ TEST_F(ProfileFileTest, ValuesComeBackWholeAndTheRestOfTheFileStays) {
               "; kept\r\n[Main]\nPoint=\n[B]\nx=1");
 }
 
-// A file saved as UTF-16 (Notepad's "Unicode") is read, and stays UTF-16 with all its lines.
+// A file saved as UTF-16, either byte order (Notepad's "Unicode" and "Unicode big endian"), is
+// read and stays as it was, with all its lines; one of an odd length is unreadable and kept.
 TEST_F(ProfileFileTest, AUtf16FileIsReadAndStaysUtf16) {
-    auto utf16 = [](const std::wstring& text) {
-        std::string bytes = "\xFF\xFE";
-        for (const wchar_t c : text) bytes += {char(c & 0xFF), char(c >> 8)};
-        return bytes;
-    };
-    const std::wstring other = L"[\u03A9]\r\nx=\u6F22\r\n[Main]\r\nPoint=1,2\r\n";
-    std::ofstream(fs::path(path_), std::ios::binary) << utf16(other);
-    ProfileFile file(path_);
-    EXPECT_EQ(file.Read("Main", "Point"), "1,2");
-    EXPECT_TRUE(file.Write("Main", "Hide", "1"));
-    std::ifstream in(fs::path(path_), std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), utf16(other + L"Hide=1\r\n"));
+    for (const int high : {1, 0}) {
+        auto utf16 = [high](const std::wstring& text) {
+            std::string bytes;
+            for (const wchar_t c : L"\xFEFF" + text) {
+                bytes += high ? std::string{char(c & 0xFF), char(c >> 8)}
+                              : std::string{char(c >> 8), char(c & 0xFF)};
+            }
+            return bytes;
+        };
+        const std::wstring other = L"[\u03A9]\r\nx=\u6F22\r\n[Main]\r\nPoint=1,2\r\n";
+        std::ofstream(fs::path(path_), std::ios::binary) << utf16(other);
+        ProfileFile file(path_);
+        EXPECT_EQ(file.Read("Main", "Point"), "1,2");
+        EXPECT_TRUE(file.Write("Main", "Hide", "1"));
+        EXPECT_EQ(Content(), utf16(other + L"Hide=1\r\n"));
+        std::ofstream(fs::path(path_), std::ios::binary | std::ios::app) << 'x';
+        EXPECT_FALSE(ProfileFile(path_).Load(0));
+        EXPECT_FALSE(Save());
+        EXPECT_EQ(Content(), utf16(other + L"Hide=1\r\n") + 'x');
+    }
+}
+
+// Held by a program that shares reading and writing but not deletion: the file cannot be
+// replaced by a new one, so it is written in place.
+TEST_F(ProfileFileTest, AFileHeldWithoutSharingItsDeletionIsWrittenInPlace) {
+    std::ofstream(fs::path(path_), std::ios::binary) << "[Main]\r\nPoint=0,0\r\n";
+    UniqueHandle held(CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    EXPECT_TRUE(Save());
+    EXPECT_EQ(Content(), "[Main]\r\nPoint=1,1\r\nHide=1\r\n");
 }
 
 // Missing: every key missing, nothing made. Held without sharing: waited for, then given up, and

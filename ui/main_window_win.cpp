@@ -189,16 +189,11 @@ INT_PTR OnClose(HWND window) {
     return TRUE;
 }
 
-// The session may end: nothing here needs asking first.
-INT_PTR OnQueryEndSession(HWND window) {
-    SetWindowLongPtrA(window, DWLP_MSGRESULT, TRUE);
-    return TRUE;
-}
-
-// The session ends (log off, a restart): the user chose no discard, so the run ends and the
-// settings are saved as the Close tab saves them, but with no question, as nobody is there to
-// answer one (a file that could not be read at start is left as it is). The system ends the
-// program once this returns.
+// The session ends (log off, a restart; WM_QUERYENDSESSION before it is left to the dialog
+// manager, which agrees): the user chose no discard, so the run ends and the settings are saved
+// as the Close tab saves them, but with no question, as nobody is there to answer one (a file
+// that could not be read at start is left as it is). The system ends the program once this
+// returns.
 INT_PTR OnEndSession(HWND window, bool ending) {
     if (ending) {
         EndMotionPageRun();
@@ -218,8 +213,6 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return OnClose(window);
         case WM_SETTINGS_UNREAD:
             return OnSettingsUnread(window);
-        case WM_QUERYENDSESSION:
-            return OnQueryEndSession(window);
         case WM_ENDSESSION:
             return OnEndSession(window, wParam != FALSE);
         case DPI_CHANGED_MESSAGE:

@@ -36,6 +36,7 @@ ListBoxPointList Points(HWND page) { return ListBoxPointList(GetDlgItem(page, ID
 // is told once the main window shows.
 void LoadSettings(HWND page) {
     ProfileFile store(ConfigFilePath());
+    g_unreadSettings.reset();
     if (!store.Load()) {
         g_unreadSettings = SettingsTrouble{store.Path(), SystemMessage(store.LastError())};
         PostMessageW(g_app.mainWindow ? g_app.mainWindow : GetParent(page), WM_SETTINGS_UNREAD, 0,
@@ -96,9 +97,7 @@ INT_PTR OnShowWindow(HWND page, bool shown, LPARAM status) {
 // which reads the same; the cut comes after, so that blanks do not push the action out. A field of
 // only blanks looks empty and adds nothing, as an empty one does.
 void OnAdd(HWND page) {
-    const std::string typed = WindowText(GetDlgItem(page, IDC_POSITION));
-    if (typed.find_first_not_of(" \t\r\n\v\f") == std::string::npos) return;
-    std::string text = CompactEntry(typed);
+    std::string text = CompactEntry(WindowText(GetDlgItem(page, IDC_POSITION)));
     if (text.size() > MAX_ENTRY_CHARS) text.resize(MAX_ENTRY_CHARS);
     if (text.empty()) return;
     Points(page).Append(text);
