@@ -111,6 +111,7 @@ TEST(Settings, AFileThatCannotBeWrittenIsLeftOnlyWithTheUsersWord) {
                                   OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held && app.Start() && app.Add("7,7") && Command(app.Main(), IDC_TAB_ABOUT));
     ASSERT_TRUE(Command(app.Main(), IDC_TAB_MOTION) && app.PressStart());
+    ASSERT_EQ(app.StartCaption(), "&Stop");
     for (int button : {IDNO, IDYES}) {
         EXPECT_TRUE(app.Running() && app.Entries() == (Texts{"5,5", "7,7"}));
         PostCommand(app.Main(), IDC_TAB_CLOSE);
