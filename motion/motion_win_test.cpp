@@ -27,26 +27,22 @@ class WinPointerOpsTest : public ::testing::Test {
     int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
 };
 
-// The same screen spanned as the virtual desktop must give the same pixels. Outside it, the edge.
-TEST_F(WinPointerOpsTest, EveryPixelOfARowAndAColumnIsHitAndOutsideGoesToTheEdge) {
+// Every pixel of a row and a column is hit, the same with the screen spanned as the virtual
+// desktop, and outside goes to the edge. The area is read at every segment: the second one's is
+// half the screen, where pixel 100 spans the screen's 200 and 201 and the middle is taken.
+// Buttons act at their point even after the user moved the mouse.
+TEST_F(WinPointerOpsTest, EveryPixelIsHitInTheAreaReadAtEachSegmentAndButtonsActAtTheirPoint) {
     const ScreenArea primary = SystemScreenArea();
     ASSERT_FALSE(primary.virtualDesktop);  // the test display has one monitor
     for (const ScreenArea& area : {primary, ScreenArea{primary.rect, true}}) {
-        SCOPED_TRACE(area.virtualDesktop);
         WinPointerOps ops(stop.Get(), [area] { return area; });
         ops.BeginSegment();
-        const int row = height / 2, col = width / 3;
         for (int x = 0; x < width; ++x)
-            ASSERT_EQ(MovedTo(ops, x + 0.75, row + 1.3), Text(x, row + 1));
-        for (int y = 0; y < height; ++y) ASSERT_EQ(MovedTo(ops, col, y + 0.999), Text(col, y));
+            ASSERT_EQ(MovedTo(ops, x + 0.75, 201.3), Text(x, 201)) << area.virtualDesktop;
+        for (int y = 0; y < height; ++y) ASSERT_EQ(MovedTo(ops, 300, y + 0.999), Text(300, y));
         EXPECT_EQ(MovedTo(ops, -40.5, height + 1e7), Text(0, height - 1));
         EXPECT_EQ(MovedTo(ops, width, -1), Text(width - 1, 0));
     }
-}
-
-// The second segment's area is half the screen: its pixel 100 spans the screen's 200 and 201, and
-// the middle of that span is taken. Buttons act at their point even after the user moved the mouse.
-TEST_F(WinPointerOpsTest, TheAreaIsReadAtEverySegmentAndButtonsActAtTheirPoint) {
     testing::MouseHookRecorder hook;
     int reads = 0;
     WinPointerOps ops(stop.Get(), [&] {
@@ -143,14 +139,14 @@ TEST_F(MotionWorkerTest, IdleAndRunningRunsLeaveTheProcessorAlone) {
     };
     const Texts lists[] = {{}, {"200,200"}, {"5,5", "5,5,D"}, {"100,300", "400,300"}};
     for (const Texts& entries : lists) {
-        SCOPED_TRACE(entries.size() == 2 ? entries[1] : std::to_string(entries.size()));
         hook.Clear();
         VectorPointList list(entries);
         MotionWorker worker;
         ASSERT_TRUE(worker.Start(list, run));
         const double before = cpuSeconds();
         Sleep(2000);
-        EXPECT_LT(cpuSeconds() - before, 0.2) << "seconds of processor in 2 s";
+        EXPECT_LT(cpuSeconds() - before, 0.2)
+            << "seconds of processor in 2 s, list " << &entries - lists;
         worker.End();
         EXPECT_EQ(hook.Injected().empty(), entries != lists[3]);
         run.Release();

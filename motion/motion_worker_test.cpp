@@ -57,15 +57,10 @@ TEST(MotionWorker, WalksTheClosedPathLapAfterLapOrWaitsForTheStop) {
     // A lap: the click at A, 2 moves to B, 2 back; the end comes in the third click's hold.
     const std::string lap = "| P1,1 H10 R1,1 M1,1 S20 M2,1 S20 | M3,1 S20 M2,1 S20 ";
     const Trouble NONE = Trouble::None;
+    const std::string turn = "| M0,0 S20 M0,1 S20 M0,2 S20 | M0,3 S20 M1,3 S20 ";
     const WorkerCase cases[] = {
         {{"1,1,C", "3,1"}, NONE, 0, 10, 2, 0, lap + lap + "| P1,1 H10 R1,1 "},
-        {{"0,0", "0,3", "2,3"},
-         NONE,
-         0,
-         4,
-         3,
-         0,
-         "| M0,0 S20 M0,1 S20 M0,2 S20 | M0,3 S20 M1,3 S20 "},
+        {{"0,0", "0,3", "2,3"}, NONE, 0, 4, 3, 0, turn},
         {{"7,8,C"}, NONE, 0, 2, 1, 0, "| P7,8 H10 R7,8 | P7,8 H10 R7,8 | P7,8 H10 R7,8 "},
         {{"5,5", "5,5", "6,5"}, NONE, 0, 2, 3, 0, "| | M5,5 S20 | M6,5 S20 | | M5,5 S20 "},
         {{"0,0", "1,0", "9,9"}, Trouble::ListCut, 0, 2, 2, 0, "| M0,0 S20 | M1,0 S20 | M0,0 S20 "},

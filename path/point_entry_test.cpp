@@ -21,61 +21,48 @@ std::string Reading(std::string_view text, ScreenPoint start = {-7, -9}) {
 }
 
 TEST(ParseEntry, SplitsAtCommasLikeStrtokAndReadsNumbersLikeAtoiWithin32Bits) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"640,480", "640,480  "},
-        {"640,480,C", "640,480 C"},
-        {"1,2,Dx,C,9", "1,2 D"},
-        {"1,2,c", "1,2 c"},
-        {",,640,,480", "640,480  "},
-        {"640,480,,,", "640,480  "},
-        {"10,,C", "10,0  "},
-        {"640", "640,-9  "},
-        {"", "-7,-9  "},
-        {",,,", "-7,-9  "},
-        {"abc,12", "0,12  "},
-        {"  \t-42abc,+17", "-42,17  "},
-        {"- 5,x5", "0,0  "},
-        {"0007,-0", "7,0  "},
-        {std::string("1,2\0,C", 6), "1,2  "},
-        {"2147483647,-2147483648", "2147483647,-2147483648  "},
-        {"2147483648,-2147483649", "2147483647,-2147483648  "},
-        {std::string(5000, '9') + ",-" + std::string(40, '9'), "2147483647,-2147483648  "},
-        {std::string(30, ' ') + "123," + std::string(50, '0') + "456,C", "123,456 C"},
-        {FormatPosition(-3, 1200), "-3,1200  "},
-        {FormatPosition(INT32_MIN, INT32_MAX), "-2147483648,2147483647  "}};
+    const std::string padded = std::string(30, ' ') + "123," + std::string(50, '0') + "456,C",
+                      nul("1,2\0,C", 6);
+    const std::pair<std::string, std::string> cases[] = {{"640,480", "640,480  "},
+                                                         {"640,480,C", "640,480 C"},
+                                                         {"1,2,Dx,C,9", "1,2 D"},
+                                                         {"1,2,c", "1,2 c"},
+                                                         {",,640,,480", "640,480  "},
+                                                         {"640,480,,,", "640,480  "},
+                                                         {"10,,C", "10,0  "},
+                                                         {"640", "640,-9  "},
+                                                         {"", "-7,-9  "},
+                                                         {",,,", "-7,-9  "},
+                                                         {"abc,12", "0,12  "},
+                                                         {"- 5,x5", "0,0  "},
+                                                         {"  \t-42abc,+17", "-42,17  "},
+                                                         {"0007,-0", "7,0  "},
+                                                         {nul, "1,2  "},
+                                                         {padded, "123,456 C"}};
     for (const auto& [text, reading] : cases) EXPECT_EQ(Reading(text), reading) << text;
+    for (const std::string& beyond :
+         {std::string("2147483647,-2147483648"), std::string("2147483648,-2147483649"),
+          std::string(5000, '9') + ",-" + std::string(40, '9')})
+        EXPECT_EQ(Reading(beyond), "2147483647,-2147483648  ") << beyond.substr(0, 30);
+    EXPECT_EQ(Reading(FormatPosition(INT32_MIN, INT32_MAX)), "-2147483648,2147483647  ");
 }
 
+// The exact text the rule leaves; that an entry of fewer than two fields stays as it is, the
+// property below checks.
 TEST(ApplyAction, WorksOnTheThirdFieldAsTheParserFindsIt) {
     const std::string wide = std::string(40, '1') + "," + std::string(40, '2');
     EXPECT_EQ(ApplyAction(wide, C::Click), wide + ",C");
     EXPECT_EQ(ApplyAction(wide + ",C", C::None), wide);
     const std::tuple<const char*, C, const char*> cases[] = {
-        {"640,480", C::Click, "640,480,C"},
-        {"640,480,C", C::Down, "640,480,D"},
-        {"640,480,D", C::Up, "640,480,U"},
-        {"640,480,U", C::DoubleClick, "640,480,B"},
-        {"640,480,D", C::None, "640,480"},
-        {"640,480", C::None, "640,480"},
-        {"640,480,C", C::NoChoice, "640,480,C"},
-        {"640,480,c", C::Click, "640,480,C"},
-        {"640,480x", C::Click, "640,480x,C"},
-        {"640,480x", C::None, "640,480x"},
-        {"60,60,C,C", C::None, "60,60"},
-        {"60,60,C,C", C::Down, "60,60,D"},
-        {"20,20,C\t30,30", C::None, "20,20"},
-        {"70,,5,,C", C::None, "70,,5"},
-        {"1,2, C", C::Click, "1,2,C"},
-        {"70,,C", C::Click, "70,,C,C"},
-        {"640,480,,", C::Click, "640,480,,,C"},
-        // Fewer than two fields cannot carry an action.
-        {"50", C::Click, "50"},
-        {"a", C::None, "a"},
-        {"a", C::Click, "a"},
-        {",C", C::None, ",C"},
-        {",", C::None, ","},
-        {"", C::Down, ""},
-    };
+        {"640,480", C::Click, "640,480,C"},      {"640,480,C", C::Down, "640,480,D"},
+        {"640,480,D", C::Up, "640,480,U"},       {"640,480,U", C::DoubleClick, "640,480,B"},
+        {"640,480,D", C::None, "640,480"},       {"640,480", C::None, "640,480"},
+        {"640,480,C", C::NoChoice, "640,480,C"}, {"640,480,c", C::Click, "640,480,C"},
+        {"640,480x", C::Click, "640,480x,C"},    {"640,480x", C::None, "640,480x"},
+        {"60,60,C,C", C::None, "60,60"},         {"60,60,C,C", C::Down, "60,60,D"},
+        {"20,20,C\t30,30", C::None, "20,20"},    {"70,,5,,C", C::None, "70,,5"},
+        {"1,2, C", C::Click, "1,2,C"},           {"70,,C", C::Click, "70,,C,C"},
+        {"640,480,,", C::Click, "640,480,,,C"}};
     for (const auto& [entry, choice, result] : cases)
         EXPECT_EQ(ApplyAction(entry, choice), result) << entry << " " << static_cast<int>(choice);
 }

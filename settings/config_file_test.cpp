@@ -12,34 +12,30 @@ namespace {
 using Texts = std::vector<std::string>;
 constexpr std::nullopt_t NONE = std::nullopt;
 
-// What the list box fails to give when the list is saved: nothing, its count, or one entry.
-enum class Unreadable { Nothing, Count, Entry0, Entry1 };
+// What the list box fails to give when the list is saved: nothing, its count, or entry 0 or 1.
+constexpr int WHOLE = -2, COUNT = -1;
 
 struct FaultyList : VectorPointList {
-    FaultyList(Texts entries, Unreadable fault)
-        : VectorPointList(std::move(entries)), fault(fault) {}
+    FaultyList(Texts entries, int fault) : VectorPointList(std::move(entries)), fault(fault) {}
     std::optional<int> Count() const override {
-        return fault == Unreadable::Count ? NONE : VectorPointList::Count();
+        return fault == COUNT ? NONE : VectorPointList::Count();
     }
     std::optional<std::string> TextAt(int i) const override {
-        const bool fails =
-            (fault == Unreadable::Entry0 && i == 0) || (fault == Unreadable::Entry1 && i == 1);
-        return fails ? NONE : VectorPointList::TextAt(i);
+        return fault == i ? NONE : VectorPointList::TextAt(i);
     }
-    Unreadable fault;
+    int fault;
 };
 
 struct ConfigCase {
     std::optional<std::string> point, hide;  // as stored; NONE: no such key
     Texts entries;                           // loaded
     bool hideAfterStart;                     // loaded
-    Unreadable fault;                        // when the entries are saved again
+    int fault;                               // when the entries are saved again
     std::optional<std::string> saved;        // then Point, and Hide after it; NONE: nothing
 };
 
 TEST(ConfigFile, LoadsTheTokensBetweenSpacesAndHideLikeAtoiThenSavesPointThenHide) {
     const std::string big(1 << 20, '7'), entry15 = "-1234567,-12345";
-    const Unreadable WHOLE = Unreadable::Nothing;
     // Only spaces part entries; a NUL ends the value; an entry of any length stays whole.
     const ConfigCase cases[] = {
         {NONE, NONE, {}, false, WHOLE, ""},
@@ -49,9 +45,9 @@ TEST(ConfigFile, LoadsTheTokensBetweenSpacesAndHideLikeAtoiThenSavesPointThenHid
         {std::string("1,1 2,2\0 3,3", 11), "4294967296", {"1,1", "2,2"}, true, WHOLE, "1,1 2,2"},
         {big + " " + entry15, "abc", {big, entry15}, false, WHOLE, big + " -1234567,-12345"},
         {"", "", {}, false, WHOLE, ""},
-        {"1,1 2,2", "0", {"1,1", "2,2"}, false, Unreadable::Count, NONE},
-        {"1,1 2,2", "1", {"1,1", "2,2"}, true, Unreadable::Entry0, NONE},
-        {"1,1 2,2", "1", {"1,1", "2,2"}, true, Unreadable::Entry1, NONE}};
+        {"1,1 2,2", "0", {"1,1", "2,2"}, false, COUNT, NONE},
+        {"1,1 2,2", "1", {"1,1", "2,2"}, true, 0, NONE},
+        {"1,1 2,2", "1", {"1,1", "2,2"}, true, 1, NONE}};
     for (const ConfigCase& c : cases) {
         SCOPED_TRACE("case " + std::to_string(&c - cases));
         testing::MemoryProfileStore store;

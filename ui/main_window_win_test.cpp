@@ -53,21 +53,28 @@ struct MainWindowRun {
     HWND main = nullptr, motion = nullptr, about = nullptr;
 };
 
-std::vector<BYTE> Bits(HGDIOBJ bitmap) {  // of a bitmap made for the screen
+BITMAP Bitmap(HGDIOBJ bitmap) {  // zeros for none
     BITMAP info{};
     GetObjectW(bitmap, sizeof info, &info);
+    return info;
+}
+
+std::vector<BYTE> Bits(HGDIOBJ bitmap) {  // of a bitmap made for the screen
+    const BITMAP info = Bitmap(bitmap);
     std::vector<BYTE> bits(static_cast<std::size_t>(info.bmWidthBytes) * info.bmHeight);
     GetBitmapBits(static_cast<HBITMAP>(bitmap), static_cast<LONG>(bits.size()), bits.data());
     return bits;
 }
 
+HGDIOBJ Image(HWND control) {
+    return reinterpret_cast<HGDIOBJ>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
+}
+
 // Which of an image's drawings (0 to 3: 100 to 200 %) a control shows: the one that, stretched to
 // the size shown, comes closest to it.
 int DrawingShown(HWND control, int bitmap100) {
-    const auto shown =
-        reinterpret_cast<HGDIOBJ>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
-    BITMAP size{}, drawn{};
-    GetObjectW(shown, sizeof size, &size);
+    const HGDIOBJ shown = Image(control);
+    const BITMAP size = Bitmap(shown);
     const ScreenDc screen;
     const MemoryDc from(CreateCompatibleDC(screen.Get())), to(CreateCompatibleDC(screen.Get()));
     std::pair<long long, int> closest{LLONG_MAX, -1};
@@ -77,7 +84,7 @@ int DrawingShown(HWND control, int bitmap100) {
                                        IMAGE_BITMAP, 0, 0, 0));
         const GdiObject stretched(
             CreateCompatibleBitmap(screen.Get(), size.bmWidth, size.bmHeight));
-        GetObjectW(art.Get(), sizeof drawn, &drawn);
+        const BITMAP drawn = Bitmap(art.Get());
         {
             const Selected source(from.Get(), art.Get()), target(to.Get(), stretched.Get());
             SetStretchBltMode(to.Get(), HALFTONE);
@@ -119,19 +126,14 @@ Snapshot Take(const MainWindowRun& run) {
                 GetObjectW(reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0)), sizeof font,
                            &font))
                 s[name + "font height"] = font.lfHeight;
-            BITMAP image{};
-            if (GetObjectW(
-                    reinterpret_cast<HGDIOBJ>(SendMessageW(c, STM_GETIMAGE, IMAGE_BITMAP, 0)),
-                    sizeof image, &image))
+            if (const BITMAP image = Bitmap(Image(c)); image.bmWidth)
                 s[name + "image width"] = image.bmWidth, s[name + "image height"] = image.bmHeight;
         }
     }
     ICONINFO cursor{};
-    BITMAP mask{};
-    if (GetIconInfo(g_app.targetCursor, &cursor) && GetObjectW(cursor.hbmMask, sizeof mask, &mask))
-        s["cursor width"] = mask.bmWidth;
-    DeleteObject(cursor.hbmMask);
-    DeleteObject(cursor.hbmColor);
+    GetIconInfo(g_app.targetCursor, &cursor);
+    const GdiObject mask(cursor.hbmMask), color(cursor.hbmColor);
+    s["cursor width"] = Bitmap(mask.Get()).bmWidth;
     SendMessageW(GetDlgItem(run.motion, IDC_POINTS), LB_GETITEMRECT, 0,
                  reinterpret_cast<LPARAM>(&box));
     s["list column width"] = box.right - box.left;
@@ -229,28 +231,38 @@ LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// Ended while this thread serves nothing (the worker waits in its first read), then while it serves
+// the reads as they come, last until the run begins: what was built is always a true prefix, and
+// nothing is sent before the whole list has been read. The last entry, of a megabyte, is read
+// whole: only so does it have its y.
 TEST(ListBoxPointList, EndWhileTheWorkerReadsTenThousandEntriesFromThisThread) {
     testing::MouseHookRecorder hook;
     HWND owner = CreateWindowW(L"STATIC", L"", 0, 0, 0, 9, 9, {}, {}, {}, {});
     SetWindowLongPtrW(owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OwnerProc));
     HWND box = CreateWindowW(L"LISTBOX", L"", WS_CHILD, 0, 0, 9, 9, owner, {}, {}, {});
     ListBoxPointList list(box, owner);
-    for (int i = 0; i < 10000; ++i) list.Append(FormatPosition(100 + i % 300, 100 + i / 300));
-    // Ended while this thread serves nothing (the worker waits in its first read), then while it
-    // serves the reads as they come: what was built is always a true prefix, and nothing is sent
-    // before the whole list has been read.
-    for (int serveMs : {0, 0, 1, 30}) {
+    constexpr int N = 10001;
+    for (int i = 0; i + 1 < N; ++i) list.Append(FormatPosition(100 + i % 300, 100 + i / 300));
+    std::string entry = "30";
+    while (entry.size() < 1 << 20) entry += "x\xe9\x81\x8d";
+    list.Append(entry + ",40");
+    for (int serveMs : {0, 0, 1, 30, 60000}) {
         hook.Clear();
         RunList run;
         MotionWorker worker;
         ASSERT_TRUE(worker.Start(list, run));
-        for (const ULONGLONG until = GetTickCount64() + serveMs; GetTickCount64() < until;)
+        for (const ULONGLONG until = GetTickCount64() + serveMs;
+             GetTickCount64() < until && hook.Injected().empty();)
             for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
         worker.End();
-        ASSERT_LE(run.count, serveMs ? 10000 : RUN_LIST_READ_CHUNK);
-        EXPECT_TRUE(run.count == 10000 || hook.Injected().empty()) << run.count;
-        for (int i = 0; i < run.count; ++i)
-            ASSERT_EQ(run.points[i], (ScreenPoint{100 + i % 300, 100 + i / 300})) << i;
+        ASSERT_LE(run.count, serveMs ? N : RUN_LIST_READ_CHUNK);
+        EXPECT_TRUE(run.count == N || hook.Injected().empty()) << run.count;
+        EXPECT_TRUE(run.count == N || serveMs < 60000) << "the run began before all was read";
+        for (int i = 0; i < run.count; ++i) {
+            const ScreenPoint want =
+                i + 1 < N ? ScreenPoint{100 + i % 300, 100 + i / 300} : ScreenPoint{30, 40};
+            ASSERT_EQ(run.points[i], want) << i;
+        }
         run.Release();
     }
     EXPECT_TRUE(hook.Installed());

@@ -46,7 +46,7 @@ class PickerPage : public ::testing::Test {
     PositionPicker picker{cross};
 };
 
-TEST_F(PickerPage, OnlyAPressOnTheImageStartsADragThatFollowsThePointerWithTheSignRule) {
+TEST_F(PickerPage, OnlyAPressOnTheImageStartsADragThatFollowsWithTheSignRuleUntilItEnds) {
     // The right and bottom edges are outside, as are points beside it.
     for (LPARAM at :
          {MAKELPARAM(52, 15), MAKELPARAM(45, 22), MAKELPARAM(39, 15), MAKELPARAM(45, 9)}) {
@@ -66,10 +66,7 @@ TEST_F(PickerPage, OnlyAPressOnTheImageStartsADragThatFollowsThePointerWithTheSi
     }
     picker.OnLeftUp(page, MAKELPARAM(123, 45));
     ExpectEnded(nullptr, ScreenText(123, 45));
-}
-
-// Another window takes the capture, or none has it: Position keeps the last position shown.
-TEST_F(PickerPage, ALostCaptureEndsTheDragWithNoFurtherPosition) {
+    // Another window takes the capture, or none has it: Position keeps the last position shown.
     HWND other = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 9, 9, {}, {}, {}, {});
     for (HWND taker : {other, HWND{}}) {
         picker.OnLeftDown(page, MAKELPARAM(45, 15));

@@ -52,18 +52,6 @@ HWND WaitForWindow(DWORD threadId, const std::string& caption) {
     return found;
 }
 
-void Mouse(std::initializer_list<std::pair<DWORD, POINT>> events) {
-    std::vector<INPUT> inputs;
-    const LONGLONG width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    // Rounded up, so that the system's truncating conversion lands on this very pixel.
-    for (const auto& [button, at] : events)
-        inputs.push_back({INPUT_MOUSE,
-                          {{static_cast<LONG>((at.x * 65536LL + width - 1) / width),
-                            static_cast<LONG>((at.y * 65536LL + height - 1) / height), 0,
-                            button | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, 0, 0}}});
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
 void PressKeys(std::initializer_list<WORD> keys) {
     std::vector<INPUT> inputs(keys.size() * 2);
     for (std::size_t i = 0, last = inputs.size() - 1; i < keys.size(); ++i) {
@@ -156,6 +144,15 @@ HWND VarrelProcess::OpenActionDialog(int index) {
     if (!Select(index)) return nullptr;
     PostCommand(motion_, IDC_POINTS, LBN_DBLCLK);
     return WaitForWindow(threadId_, "Mouse action");
+}
+
+bool VarrelProcess::Answer(int button, const std::string& saying) {
+    HWND box = WaitForWindow(threadId_, "Varrel");
+    std::string text;
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) text += TextOf(c);
+    EXPECT_NE(text.find(saying), std::string::npos) << text;
+    return box && PostMessageW(box, WM_COMMAND, button, 0) &&
+           WaitFor([&] { return !IsWindow(box); });
 }
 
 bool VarrelProcess::MoveTo(POINT topLeft) {

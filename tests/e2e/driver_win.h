@@ -13,6 +13,7 @@
 
 namespace varrel::e2e {
 
+using testing::Mouse;
 using testing::Texts;
 using testing::WaitFor;
 
@@ -46,9 +47,6 @@ std::string TextOf(HWND window);
 // time-out.
 HWND WaitForWindow(DWORD threadId, const std::string& caption);
 
-// Real input: each event carries its own absolute position (flags 0: a move), so a pointer that
-// something else moves meanwhile cannot shift where it lands.
-void Mouse(std::initializer_list<std::pair<DWORD, POINT>> events);
 inline POINT CentreOf(HWND window) {
     RECT box{};
     GetWindowRect(window, &box);
@@ -56,10 +54,6 @@ inline POINT CentreOf(HWND window) {
 }
 inline void Click(POINT p) { Mouse({{0, p}, {MOUSEEVENTF_LEFTDOWN, p}, {MOUSEEVENTF_LEFTUP, p}}); }
 void PressKeys(std::initializer_list<WORD> keys);  // pressed in order, released in reverse
-inline void PressShiftEscape() { PressKeys({VK_SHIFT, VK_ESCAPE}); }
-inline bool ShiftEscapeIsFree() {  // no program holds the hotkey
-    return RegisterHotKey(nullptr, 0x7A1, MOD_SHIFT, VK_ESCAPE) && UnregisterHotKey(nullptr, 0x7A1);
-}
 
 // One run of varrel.exe, copied into a fresh folder of its own (so its varrel.cfg is its own).
 class VarrelProcess {
@@ -80,6 +74,8 @@ class VarrelProcess {
     bool Add(const std::string& text, int code = STN_CLICKED);  // code: STN_DBLCLK, a double-click
     bool Select(int index);  // as a click on the entry does, its notification included
     HWND OpenActionDialog(int index);
+    // Once the program's message box shows, expects `saying` in it, answers, waits for it to go.
+    bool Answer(int button, const std::string& saying);
     bool PressStart() { return Command(motion_, IDC_START); }
     std::string StartCaption() const { return TextOf(Control(IDC_START)); }
     bool MoveTo(POINT topLeft);

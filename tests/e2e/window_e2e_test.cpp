@@ -50,6 +50,8 @@ std::vector<LONG> ListView(HWND list) {
     return view;
 }
 
+// Files the profile rules alone would not show a fault with (those rules are tested natively): junk
+// before the section, 8-bit bytes, a megabyte entry, 100,000 entries.
 TEST(Settings, LoadedAtStartAndWrittenBackWholeByTheCloseTab) {
     Texts many;
     for (int i = 0; i < 100000; ++i) many.push_back(std::to_string(i) + "," + std::to_string(-i));
@@ -57,11 +59,7 @@ TEST(Settings, LoadedAtStartAndWrittenBackWholeByTheCloseTab) {
     for (int i = 0; i < 1 << 16; ++i) garbage += char(i * 7919 % 251 == '[' ? 0 : i * 7919 % 251);
     const std::tuple<std::optional<std::string>, Texts, bool> cases[] = {
         {std::nullopt, {}, false},
-        {ConfigWith("  10,10   20,20  ", "2"), {"10,10", "20,20"}, true},
-        {"[Other]\r\nPoint=1,1\r\nHide=1\r\n", {}, false},
-        {garbage, {}, false},
         {garbage + "\r\n[Main]\r\nPoint=5,5 6,6\r\nHide=1\r\n", {"5,5", "6,6"}, true},
-        {"[Main]\nHide=1\r\nPoint=1,1 2,2,C", {"1,1", "2,2,C"}, true},
         {ConfigWith("\xe9,\xff 1,1,\x80 \x81\x8d\x8f\x90\x9d"),
          {"\xe9,\xff", "1,1,\x80", "\x81\x8d\x8f\x90\x9d"},
          false},
@@ -90,29 +88,41 @@ TEST(Settings, AFileThatCouldNotBeReadIsReplacedOnlyWithTheUsersWord) {
         VarrelProcess app(file);
         UniqueHandle held(CreateFileW(app.ConfigPath().c_str(), GENERIC_READ, 0, nullptr,
                                       OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(held && app.Start());
-        auto reply = [&](int button) {
-            HWND box = WaitForWindow(GetWindowThreadProcessId(app.Main(), nullptr), "Varrel");
-            std::string text;
-            for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-                text += TextOf(c);
-            EXPECT_NE(text.find(app.ConfigPath().string() + "\ncould not be read"),
-                      std::string::npos)
-                << text;
-            PostMessageW(box, WM_COMMAND, button, 0);
-            return WaitFor([&] { return !IsWindow(box); });
-        };
-        ASSERT_TRUE(reply(IDOK) && app.Entries().empty());
+        const std::string told = app.ConfigPath().string() + "\ncould not be read";
+        ASSERT_TRUE(held && app.Start() && app.Answer(IDOK, told) && app.Entries().empty());
         held.Reset();
         ASSERT_TRUE(app.Add("3,3") && Command(app.Main(), IDC_TAB_ABOUT));
         for (int button : {IDCANCEL, answer}) {
             EXPECT_TRUE(app.Running() && app.Config() == file);
             PostCommand(app.Main(), IDC_TAB_CLOSE);
-            ASSERT_TRUE(reply(button));
+            ASSERT_TRUE(app.Answer(button, told));
         }
         EXPECT_EQ(app.WaitForExit(), 0u);
         EXPECT_EQ(app.Config(), answer == IDYES ? ConfigWith("3,3") : file);
     }
+}
+
+// Readable at start, then held from writing (under Wine the read-only attribute does not stop a
+// superuser): About's save fails silently; Close ends the run before it asks, naming the file; No
+// keeps the program and the list, Yes closes without saving. The hotkey and the atom go with it.
+TEST(Settings, AFileThatCannotBeWrittenIsLeftOnlyWithTheUsersWord) {
+    VarrelProcess app(ConfigWith("5,5"));  // a run of one entry sends nothing
+    UniqueHandle held(CreateFileW(app.ConfigPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held && app.Start() && app.Add("7,7") && Command(app.Main(), IDC_TAB_ABOUT));
+    ASSERT_TRUE(Command(app.Main(), IDC_TAB_MOTION) && app.PressStart());
+    ASSERT_EQ(app.StartCaption(), "&Stop");
+    for (int button : {IDNO, IDYES}) {
+        EXPECT_TRUE(app.Running() && app.Entries() == (Texts{"5,5", "7,7"}));
+        PostCommand(app.Main(), IDC_TAB_CLOSE);
+        ASSERT_TRUE(WaitFor([&] { return GetLastActivePopup(app.Main()) != app.Main(); }));
+        EXPECT_EQ(app.StartCaption(), "&Start");
+        ASSERT_TRUE(app.Answer(button, app.ConfigPath().string() + "\n"));
+    }
+    EXPECT_EQ(app.WaitForExit(), 0u);
+    held.Reset();
+    EXPECT_TRUE(app.Config() == ConfigWith("5,5") && !GlobalFindAtomA("Varrel"));
+    EXPECT_TRUE(RegisterHotKey(nullptr, 1, MOD_SHIFT, VK_ESCAPE) && UnregisterHotKey(nullptr, 1));
 }
 
 // Removed from the end, the last entry selected each time: the view stays filled, and at ten
@@ -132,10 +142,10 @@ TEST(Window, AListThatShrankShowsAsAFreshStartWithItsEntries) {
 
 // One program through the whole window, each step from the state the one before left.
 TEST(Window, ViewTabsAddSelectRemoveTheActionDialogAndHide) {
-    VarrelProcess app(ConfigWith("100,100 200"));
+    VarrelProcess app(ConfigWith("100,100 200 1,1 2,2 3,3"));
     ASSERT_TRUE(app.Start() && app.Add("640,480"));
     EXPECT_TRUE(IsWindowVisible(app.Motion()) && !IsWindowVisible(app.About()));
-    Texts expected = {"100,100", "200", "640,480"};
+    Texts expected = {"100,100", "200", "1,1", "2,2", "3,3", "640,480"};
     auto tab = [&](int id) { return Command(app.Main(), id); };
     // View with nothing selected draws nothing; View of entry 1 (no y: 0) inverts a disc there a
     // moment, then all is as it was. Posted in that order, a disc at entry 0 would show first.
@@ -173,21 +183,18 @@ TEST(Window, ViewTabsAddSelectRemoveTheActionDialogAndHide) {
     for (int t : {IDC_TAB_ABOUT, IDC_TAB_MOTION, IDC_TAB_MOTION}) ASSERT_TRUE(tab(t));
     EXPECT_FALSE(app.Config());
     EXPECT_TRUE(IsWindowVisible(app.Motion()) && !IsWindowVisible(app.About()));
-    // Typed text, then what Add appends: nothing for an empty or blank field, never white space
-    // (the entry reads as the text does; an action after a blank is none), at most 14 characters.
-    // The last is a double-click: both its clicks add. The eleventh entry brings a scroll bar.
+    // Typed text, then what Add appends: nothing for an empty or blank field, the compact form
+    // (read as the text), at most 14 characters. The last is a double-click: both its clicks add.
+    // The eleventh entry brings a scroll bar.
     const std::pair<const char*, const char*> adds[] = {{"", ""},
                                                         {" \t  ", ""},
                                                         {"abc", "abc"},
-                                                        {"-1234,1234", "-1234,1234"},
                                                         {"-12345,-12345,C", "-12345,-12345,"},
                                                         {" 12 , 34 ", "12,34"},
-                                                        {"10 20", "10"},
-                                                        {"  64 ,  48 , C", "64,48"},
                                                         {"  640 ,  480 ,C", "640,480,C"},
                                                         {"  640 ,  480 ,C", "640,480,C"}};
     for (const auto& [typed, appended] : adds) {
-        ASSERT_TRUE(app.Add(typed, &typed == &adds[9].first ? STN_DBLCLK : STN_CLICKED));
+        ASSERT_TRUE(app.Add(typed, &typed == &adds[6].first ? STN_DBLCLK : STN_CLICKED));
         if (*appended) expected.push_back(appended);
         EXPECT_EQ(app.Entries(), expected) << typed;
         EXPECT_EQ(app.Position(), typed) << "Add leaves the field as it was";
@@ -198,11 +205,11 @@ TEST(Window, ViewTabsAddSelectRemoveTheActionDialogAndHide) {
     expected.erase(expected.begin() + 3);
     EXPECT_EQ(app.Entries(), expected);
     EXPECT_EQ(ListView(list)[1], 0) << "ten entries need no sideways bar";
-    EXPECT_EQ(app.Position(), "abc") << "Select fills the field, Remove leaves it";
+    EXPECT_EQ(app.Position(), "2,2") << "Select fills the field, Remove leaves it";
     ASSERT_TRUE(Command(app.Motion(), IDC_REMOVE));  // nothing selected now: nothing goes
     EXPECT_EQ(app.Entries(), expected);
-    // The dialog: nothing preselected; only Click and none enabled; the choice replaces the entry
-    // in place, the field stays; Esc, posted before the choice, is served by then, closing nothing.
+    // The dialog: nothing preselected; the choice replaces the entry in place, the field stays;
+    // Esc, posted before the choice, is served by then, closing nothing.
     HWND dialog = nullptr;
     auto item = [&](int id) { return GetDlgItem(dialog, id); };
     for (const auto& [index, choice, result] :
@@ -210,8 +217,7 @@ TEST(Window, ViewTabsAddSelectRemoveTheActionDialogAndHide) {
         const std::string was = expected[index];
         dialog = app.OpenActionDialog(index);
         for (int id : {IDC_ACT_DOWN, IDC_ACT_UP, IDC_ACT_CLICK, IDC_ACT_DOUBLE, IDC_ACT_NONE})
-            EXPECT_TRUE(!Checked(item(id)) &&
-                        IsWindowEnabled(item(id)) == (id == IDC_ACT_CLICK || id == IDC_ACT_NONE));
+            EXPECT_FALSE(Checked(item(id))) << id;
         PostMessageW(item(IDOK), WM_KEYDOWN, VK_ESCAPE, 1);
         PostMessageW(item(choice), BM_CLICK, 0, 0);
         ASSERT_TRUE(WaitFor([&, choice = choice] { return Checked(item(choice)); }));

@@ -35,19 +35,22 @@ Texts EventTexts(const std::vector<MouseEvent>& events, POINT skip, int64_t sinc
     return ::testing::AssertionSuccess();
 }
 
+void Mouse(std::initializer_list<std::pair<DWORD, POINT>> events) {
+    std::vector<INPUT> inputs;
+    const LONGLONG width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    // Rounded up, so that the system's truncating conversion lands on this very pixel.
+    for (const auto& [button, at] : events)
+        inputs.push_back({INPUT_MOUSE,
+                          {{static_cast<LONG>((at.x * 65536LL + width - 1) / width),
+                            static_cast<LONG>((at.y * 65536LL + height - 1) / height), 0,
+                            button | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, 0, 0}}});
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
 std::vector<MouseEvent> MouseHookRecorder::InjectedBeforeMarker() const {
     constexpr POINT MARKER = {7, 3};  // on no path that a test walks
     const int64_t sent = Now();
-    const LONG width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    INPUT move{};
-    move.type = INPUT_MOUSE;
-    move.mi = {(MARKER.x * 65536 + width - 1) / width,
-               (MARKER.y * 65536 + height - 1) / height,
-               0,
-               MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
-               0,
-               0};
-    SendInput(1, &move, sizeof move);
+    Mouse({{0, MARKER}});
     std::vector<MouseEvent> events;
     auto marker = events.end();
     WaitFor([&] {

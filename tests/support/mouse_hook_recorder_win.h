@@ -6,9 +6,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace varrel::testing {
@@ -28,6 +30,9 @@ inline int64_t Now() {
 }
 // Polls pred until it holds or timeoutMs has passed (only a hang meets the default).
 bool WaitFor(const std::function<bool()>& pred, DWORD timeoutMs = 60000);
+// Real input: each event carries its own absolute position (flags 0: a move), so a pointer that
+// something else moves meanwhile cannot shift where it lands.
+void Mouse(std::initializer_list<std::pair<DWORD, POINT>> events);
 
 // "M100,100", "D…", "U…" for each event stamped after `since`, without the move that a button
 // event carrying MOUSEEVENTF_MOVE adds just before itself, and without the events at `skip`.
