@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <random>
 #include <tuple>
 
@@ -45,6 +47,31 @@ TEST(ParseEntry, SplitsAtCommasLikeStrtokAndReadsNumbersLikeAtoiWithin32Bits) {
           std::string(5000, '9') + ",-" + std::string(40, '9')})
         EXPECT_EQ(Reading(beyond), "2147483647,-2147483648  ") << beyond.substr(0, 30);
     EXPECT_EQ(Reading(FormatPosition(INT32_MIN, INT32_MAX)), "-2147483648,2147483647  ");
+}
+
+// Any bytes: the fields strtok finds at commas (up to a NUL), each read as strtoll clamped to 32
+// bits reads it, the third whole as the action.
+TEST(ParseEntry, AgreesWithStrtokAndStrtollOnAnyBytes) {
+    const std::string alphabet(" \t,,-+0123456789xC\xff\0", 20);
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<std::size_t> length(0, 24), pick(0, alphabet.size() - 1);
+    auto read = [](const std::string& field) {
+        const long long value = std::strtoll(field.c_str(), nullptr, 10);
+        return static_cast<int32_t>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
+    };
+    for (int i = 0; i < 100000; ++i) {
+        std::string text(length(rng), ' '), buffer;
+        for (char& c : text) c = alphabet[pick(rng)];
+        std::vector<std::string> fields;
+        buffer = text.c_str();
+        for (char* t = std::strtok(&buffer[0], ","); t; t = std::strtok(nullptr, ","))
+            fields.emplace_back(t);
+        ScreenPoint record{-7, -9};
+        const std::string action = ParseEntry(text, record);
+        ASSERT_EQ(record.x, fields.size() > 0 ? read(fields[0]) : -7) << text;
+        ASSERT_EQ(record.y, fields.size() > 1 ? read(fields[1]) : -9) << text;
+        ASSERT_EQ(action, fields.size() > 2 ? fields[2] : " ") << text;
+    }
 }
 
 // The exact text the rule leaves; that an entry of fewer than two fields stays as it is, the

@@ -1,4 +1,4 @@
-// A ProfileStore in memory that notes every write, for tests and fuzzing of the settings logic.
+// A ProfileStore in memory that notes every write, for tests of the settings logic.
 #pragma once
 
 #include <map>

@@ -1,4 +1,4 @@
-// VectorPointList: a PointList held in memory, for the tests, the benchmarks and the fuzzers.
+// VectorPointList: a PointList held in memory, for the tests and the benchmarks.
 #pragma once
 
 #include <vector>
