@@ -40,17 +40,23 @@ class ProfileFileTest : public ::testing::Test {
     std::wstring path_ = (dir_ / CONFIG_FILE_NAME).wstring();
 };
 
+// Held meanwhile by a program that shares reading and writing but not deletion, the file cannot be
+// replaced by a new one: it is written in place.
 TEST_F(ProfileFileTest, ValuesComeBackWholeAndTheRestOfTheFileStays) {
     std::ofstream(fs::path(path_), std::ios::binary) << "; kept\r\n[Main]\nPoint=0\n[B]\nx=1";
     ProfileFile file(path_);
-    for (const std::string& value :
-         {std::string(1 << 20, 'v'), std::string("\xe9 \x81"), std::string()}) {
-        EXPECT_TRUE(file.Write("Main", "Point", value));
-        EXPECT_TRUE(ProfileFile(path_).Read("Main", "Point") == value);  // not printed: a megabyte
+    for (const bool held : {false, true}) {
+        const UniqueHandle holder(held ? CreateFileW(path_.c_str(), GENERIC_READ,
+                                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                     OPEN_EXISTING, 0, nullptr)
+                                       : nullptr);
+        for (const std::string& value :
+             {std::string(1 << 20, 'v'), std::string("\xe9 \x81"), std::string()}) {
+            EXPECT_TRUE(file.Write("Main", "Point", value));
+            EXPECT_TRUE(ProfileFile(path_).Read("Main", "Point") == value);  // a megabyte
+        }
+        EXPECT_EQ(Content(), "; kept\r\n[Main]\nPoint=\n[B]\nx=1");
     }
-    std::ifstream in(fs::path(path_), std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
-              "; kept\r\n[Main]\nPoint=\n[B]\nx=1");
 }
 
 // A file saved as UTF-16, either byte order (Notepad's "Unicode" and "Unicode big endian"), is
@@ -76,17 +82,6 @@ TEST_F(ProfileFileTest, AUtf16FileIsReadAndStaysUtf16) {
         EXPECT_FALSE(Save());
         EXPECT_EQ(Content(), utf16(other + L"Hide=1\r\n") + 'x');
     }
-}
-
-// Held by a program that shares reading and writing but not deletion: the file cannot be
-// replaced by a new one, so it is written in place.
-TEST_F(ProfileFileTest, AFileHeldWithoutSharingItsDeletionIsWrittenInPlace) {
-    std::ofstream(fs::path(path_), std::ios::binary) << "[Main]\r\nPoint=0,0\r\n";
-    UniqueHandle held(CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(held);
-    EXPECT_TRUE(Save());
-    EXPECT_EQ(Content(), "[Main]\r\nPoint=1,1\r\nHide=1\r\n");
 }
 
 // Missing: every key missing, nothing made. Held without sharing: waited for, then given up, and
