@@ -16,17 +16,14 @@ std::string Joined(const Texts& entries) {
 
 bool Checked(HWND button) { return SendServed(button, BM_GETCHECK) == BST_CHECKED; }
 
-// Greek, Cyrillic and Chinese: no ANSI code page has all three; the ANSI functions see '?' there.
-// Then folders below it, to a path of 400 characters and more, whose short (8.3) form is no
-// shorter.
+// Greek, Cyrillic and Chinese (no ANSI code page has all three), then 400 characters and more.
 std::wstring DeepFolder() {
     std::wstring folder = L"-\u03A9\u03BC\u03AD\u03B3\u03B1-\u0416\u0430\u0440-\u6F22\u5B57";
     while (folder.size() < 400) folder += L"\\8-chars";
     return folder;
 }
 
-// What the list shows: its top entry, whether it scrolls sideways, each entry's box; every entry
-// from the top one on is to be in view, so that no empty space hides any.
+// What the list shows (top entry, sideways bar, each entry's box); from the top on all in view.
 std::vector<LONG> ListView(HWND list) {
     const LONG top = LONG(SendServed(list, LB_GETTOPINDEX).value_or(-1));
     std::vector<LONG> view = {top, (GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL) != 0};
@@ -42,8 +39,8 @@ std::vector<LONG> ListView(HWND list) {
     return view;
 }
 
-// Files the profile rules alone would not show a fault with (those rules are tested natively): junk
-// before the section, 8-bit bytes, a megabyte entry, 100,000 entries.
+// What only the whole program shows (the profile rules are tested natively): junk before the
+// section, 8-bit bytes, a megabyte entry, 100,000 entries; all in a deep folder of any name.
 TEST(Settings, LoadedAtStartAndWrittenBackWholeByTheCloseTab) {
     Texts many;
     for (int i = 0; i < 100000; ++i) many.push_back(std::to_string(i) + "," + std::to_string(-i));
@@ -60,13 +57,12 @@ TEST(Settings, LoadedAtStartAndWrittenBackWholeByTheCloseTab) {
     };
     for (const auto& [file, entries, hide] : cases) {
         SCOPED_TRACE(file ? file->substr(0, 30) : "no file");
-        VarrelProcess app(file, DeepFolder());  // any folder name, any depth
+        VarrelProcess app(file, DeepFolder());
         ASSERT_TRUE(app.Start());
         EXPECT_EQ(Checked(app.Control(IDC_HIDE_AFTER_START)), hide);
         EXPECT_TRUE(entries.size() > 99 || app.Entries() == entries);  // not printed: megabytes
         PostCommand(app.Main(), IDC_TAB_CLOSE);
         EXPECT_EQ(app.WaitForExit(), 0u);
-        // Not printed (megabytes): the file ends in the section as written anew.
         const std::string saved = app.Config().value_or(""),
                           want = ConfigWith(Joined(entries), hide ? "1" : "0");
         EXPECT_TRUE(saved.size() >= want.size() &&
@@ -141,9 +137,8 @@ TEST(Window, ViewTabsAddSelectRemoveTheActionDialogAndHide) {
     EXPECT_TRUE(IsWindowVisible(app.Motion()) && !IsWindowVisible(app.About()));
     Texts expected = {"100,100", "200", "1,1", "2,2", "3,3", "640,480"};
     auto tab = [&](int id) { return Command(app.Main(), id); };
-    // View with nothing selected draws nothing; View of entry 1 (no y: 0) inverts a disc there a
-    // moment, then all is as it was. Posted in that order, a disc at entry 0 would show first.
-    // Enter and Esc, posted before, end nothing.
+    // View inverts a disc at the entry a moment (entry 1 has no y: 0); with nothing selected it
+    // draws nothing (at entry 0, first); Enter and Esc, posted first, end nothing.
     HWND list = app.Control(IDC_POINTS);
     const ScreenDc screen;
     auto pixels = [&](POINT c, COLORREF invert = 0) {  // three in the disc, one outside, inverted
@@ -172,9 +167,8 @@ TEST(Window, ViewTabsAddSelectRemoveTheActionDialogAndHide) {
     for (int t : {IDC_TAB_ABOUT, IDC_TAB_MOTION, IDC_TAB_MOTION}) ASSERT_TRUE(tab(t));
     EXPECT_FALSE(app.Config());
     EXPECT_TRUE(IsWindowVisible(app.Motion()) && !IsWindowVisible(app.About()));
-    // Typed text, then what Add appends: nothing for an empty or blank field, the compact form
-    // (read as the text), at most 14 characters. The last is a double-click: both its clicks add.
-    // The eleventh entry brings a scroll bar.
+    // What Add appends of the typed text: nothing if blank, the compact form (else the text), at
+    // most 14 characters; a double-click adds twice. The eleventh entry brings a sideways bar.
     const std::pair<const char*, const char*> adds[] = {{"", ""},
                                                         {" \t  ", ""},
                                                         {"abc", "abc"},
@@ -189,33 +183,27 @@ TEST(Window, ViewTabsAddSelectRemoveTheActionDialogAndHide) {
         EXPECT_EQ(app.Position(), typed) << "Add leaves the field as it was";
         EXPECT_EQ((GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL) != 0, expected.size() > 10);
     }
-    ASSERT_TRUE(app.Select(3));
-    ASSERT_TRUE(Command(app.Motion(), IDC_REMOVE));
+    ASSERT_TRUE(app.Select(3) && Command(app.Motion(), IDC_REMOVE));
     expected.erase(expected.begin() + 3);
     EXPECT_EQ(app.Entries(), expected);
     EXPECT_EQ(ListView(list)[1], 0) << "ten entries need no sideways bar";
     EXPECT_EQ(app.Position(), "2,2") << "Select fills the field, Remove leaves it";
     ASSERT_TRUE(Command(app.Motion(), IDC_REMOVE));  // nothing selected now: nothing goes
     EXPECT_EQ(app.Entries(), expected);
-    // The dialog: nothing preselected; the choice replaces the entry in place, the field stays;
-    // Esc, posted before the choice, is served by then, closing nothing.
-    HWND dialog = nullptr;
+    // The dialog on an entry with a click: nothing preselected; None replaces it in place, the
+    // field stays; Esc, posted before the choice, is served by then, closing nothing.
+    HWND dialog = app.OpenActionDialog(9);
     auto item = [&](int id) { return GetDlgItem(dialog, id); };
-    for (const auto& [index, choice, result] :
-         {std::tuple{9, IDC_ACT_NONE, "640,480"}, std::tuple{0, IDC_ACT_CLICK, "100,100,C"}}) {
-        const std::string was = expected[index];
-        dialog = app.OpenActionDialog(index);
-        for (int id : {IDC_ACT_DOWN, IDC_ACT_UP, IDC_ACT_CLICK, IDC_ACT_DOUBLE, IDC_ACT_NONE})
-            EXPECT_FALSE(Checked(item(id))) << id;
-        PostMessageW(item(IDOK), WM_KEYDOWN, VK_ESCAPE, 1);
-        PostMessageW(item(choice), BM_CLICK, 0, 0);
-        ASSERT_TRUE(WaitFor([&, choice = choice] { return Checked(item(choice)); }));
-        SendServed(item(IDOK), BM_CLICK);
-        expected[index] = result;
-        ASSERT_TRUE(WaitFor([&] { return app.Entries() == expected; }));
-        EXPECT_EQ(SendServed(list, LB_GETCURSEL), index);
-        EXPECT_EQ(app.Position(), was);
-    }
+    for (int id : {IDC_ACT_DOWN, IDC_ACT_UP, IDC_ACT_CLICK, IDC_ACT_DOUBLE, IDC_ACT_NONE})
+        EXPECT_FALSE(Checked(item(id))) << id;
+    PostMessageW(item(IDOK), WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageW(item(IDC_ACT_NONE), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return Checked(item(IDC_ACT_NONE)); }));
+    SendServed(item(IDOK), BM_CLICK);
+    expected[9] = "640,480";
+    ASSERT_TRUE(WaitFor([&] { return app.Entries() == expected; }));
+    EXPECT_EQ(SendServed(list, LB_GETCURSEL), 9);
+    EXPECT_EQ(app.Position(), "640,480,C");
     // Hiding the page saves the list and Hide after start in a file made anew.
     ASSERT_TRUE(SendServed(app.Control(IDC_HIDE_AFTER_START), BM_CLICK) && tab(IDC_TAB_ABOUT));
     EXPECT_EQ(app.Config(), ConfigWith(Joined(expected), "1"));
