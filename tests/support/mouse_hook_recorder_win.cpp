@@ -90,8 +90,7 @@ MouseHookRecorder::~MouseHookRecorder() {
 LRESULT CALLBACK MouseHookRecorder::HookProc(int code, WPARAM wParam, LPARAM lParam) {
     const auto& info = *reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
     if (code == HC_ACTION && hookOwner && (info.flags & LLMHF_INJECTED)) {
-        static const char kinds[] = {'M', 'D', 'U'};  // WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP
-        const char kind = wParam - WM_MOUSEMOVE < 3 ? kinds[wParam - WM_MOUSEMOVE] : '?';
+        const char kind = wParam - WM_MOUSEMOVE < 3 ? "MDU"[wParam - WM_MOUSEMOVE] : '?';
         std::lock_guard<std::mutex> lock(hookOwner->mutex_);
         hookOwner->events_.push_back({kind, info.pt, Now()});
     }
