@@ -1,6 +1,5 @@
-// Tests of the main window made in this process from the real resources: a change of display scale
-// lays it out as a fresh start at that scale does, the motion page passes a lost capture on to the
-// picker, and the close box ends without saving. Also the list box serving the worker's reads.
+// Tests of the main window made in this process from the real resources (a change of scale, a lost
+// capture, the close box), and of the list box serving the worker's reads.
 #include "ui/main_window_win.h"
 
 #include <gtest/gtest.h>
@@ -59,13 +58,6 @@ BITMAP Bitmap(HGDIOBJ bitmap) {  // zeros for none
     return info;
 }
 
-std::vector<BYTE> Bits(HGDIOBJ bitmap) {  // of a bitmap made for the screen
-    const BITMAP info = Bitmap(bitmap);
-    std::vector<BYTE> bits(static_cast<std::size_t>(info.bmWidthBytes) * info.bmHeight);
-    GetBitmapBits(static_cast<HBITMAP>(bitmap), static_cast<LONG>(bits.size()), bits.data());
-    return bits;
-}
-
 HGDIOBJ Image(HWND control) {
     return reinterpret_cast<HGDIOBJ>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
 }
@@ -73,25 +65,26 @@ HGDIOBJ Image(HWND control) {
 // Which of an image's drawings (0 to 3: 100 to 200 %) a control shows: the one that, loaded at the
 // size shown, comes closest to it.
 int DrawingShown(HWND control, int bitmap100) {
-    const std::vector<BYTE> shown = Bits(Image(control));
-    const BITMAP size = Bitmap(Image(control));
+    const auto shown = static_cast<HBITMAP>(Image(control));
+    const BITMAP size = Bitmap(shown);  // both made for the screen: their bits compare
+    std::vector<BYTE> a(static_cast<std::size_t>(size.bmWidthBytes) * size.bmHeight);
+    GetBitmapBits(shown, static_cast<LONG>(a.size()), a.data());
     std::pair<long long, int> closest{LLONG_MAX, -1};
     for (int step = 0; step < SCALES; ++step) {
         const GdiObject art(LoadImageA(g_app.instance,
                                        MAKEINTRESOURCEA(bitmap100 + step * IDB_SCALED_STEP),
                                        IMAGE_BITMAP, size.bmWidth, size.bmHeight, 0));
-        const std::vector<BYTE> drawn = Bits(art.Get());
+        std::vector<BYTE> b(a.size());
+        GetBitmapBits(static_cast<HBITMAP>(art.Get()), static_cast<LONG>(b.size()), b.data());
         long long distance = 0;
-        for (std::size_t i = 0; i < shown.size() && i < drawn.size(); ++i)
-            distance += std::abs(shown[i] - drawn[i]);
+        for (std::size_t i = 0; i < a.size(); ++i) distance += std::abs(a[i] - b[i]);
         closest = std::min(closest, {distance, step});
     }
     return closest.second;
 }
 
-// What a change of scale must get right, by name: the window's whole size; the client area and
-// every window's box in it (x0 y0 x1 y1); each image's size; the font, the cursor, the list's
-// column and the drawing two images show.
+// What a change of scale must get right, by name: the window's size; the client area and every
+// box in it (x0 y0 x1 y1); the images' sizes; the font, the cursor, the list column, two drawings.
 using Snapshot = std::map<std::string, long>;
 
 Snapshot Take(const MainWindowRun& run) {
@@ -161,8 +154,7 @@ TEST(MainWindow, AChangeOfScaleLaysItOutAsAFreshStartThereAndBackAsItWas) {
     MainWindowRun run;
     const Snapshot first = Take(run);
     for (const auto& [dpi, drawing] : {std::pair{144u, 2L}, {192u, 3L}, {96u, 0L}}) {
-        // As the system tells a window moved to a monitor of another scale: first the size it
-        // asks for, then the change with a rectangle of that size where the window is.
+        // As the system does it: it asks the size for the DPI, then gives a rectangle of it.
         SIZE size{};
         EXPECT_TRUE(SendMessageW(run.main, GET_DPI_SCALED_SIZE_MESSAGE, dpi,
                                  reinterpret_cast<LPARAM>(&size)));
@@ -183,8 +175,8 @@ TEST(MainWindow, AChangeOfScaleLaysItOutAsAFreshStartThereAndBackAsItWas) {
             EXPECT_NEAR(value, 1.0 * first.at(name) * fresh.at(client) / first.at(client), 3)
                 << name << " at " << dpi << " DPI, fresh";
         }
-        EXPECT_EQ(changed.at("Add drawing"), drawing);
-        EXPECT_EQ(changed.at("Motion tab drawing"), drawing);
+        for (const char* image : {"Add drawing", "Motion tab drawing"})
+            EXPECT_EQ(changed.at(image), drawing) << image << " at " << dpi << " DPI";
     }
 }
 
@@ -218,9 +210,8 @@ LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 // Ended while this thread serves nothing (the worker waits in its first read), then while it serves
-// the reads as they come, last until the run begins: what was built is always a true prefix, and
-// nothing is sent before the whole list has been read. The last entry, of a megabyte, is read
-// whole: only so does it have its y.
+// the reads, last until the run begins: always a true prefix is built, and nothing is sent before
+// all is read. The last entry, of a megabyte, is read whole: only so does it have its y.
 TEST(ListBoxPointList, EndWhileTheWorkerReadsTenThousandEntriesFromThisThread) {
     testing::MouseHookRecorder hook;
     HWND owner = CreateWindowW(L"STATIC", L"", 0, 0, 0, 9, 9, {}, {}, {}, {});

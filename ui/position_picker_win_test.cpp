@@ -6,6 +6,7 @@
 #include <string>
 
 #include "resources/resource.h"
+#include "win/text_win.h"
 
 namespace varrel {
 namespace {
@@ -19,10 +20,7 @@ class PickerPage : public ::testing::Test {
         CreateWindowA("EDIT", "keep", WS_CHILD, 100, 10, 99, 20, page, HMENU(IDC_POSITION), {}, {});
     }
     void TearDown() override { DestroyWindow(page), SetCursor(before); }  // and its capture ends
-    std::string Position() const {
-        char text[64];
-        return std::string(text, GetDlgItemTextA(page, IDC_POSITION, text, 64));
-    }
+    std::string Position() const { return WindowText(GetDlgItem(page, IDC_POSITION)); }
     std::string ScreenText(int x, int y) const {
         POINT p{x, y};
         ClientToScreen(page, &p);
