@@ -62,8 +62,7 @@ HGDIOBJ Image(HWND control) {
     return reinterpret_cast<HGDIOBJ>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
 }
 
-// Which of an image's drawings (0 to 3: 100 to 200 %) a control shows: the one that, loaded at the
-// size shown, comes closest to it.
+// Which drawing (0 to 3: 100 to 200 %) a control shows: the one closest to it at the size shown.
 int DrawingShown(HWND control, int bitmap100) {
     const auto shown = static_cast<HBITMAP>(Image(control));
     const BITMAP size = Bitmap(shown);  // both made for the screen: their bits compare
@@ -97,8 +96,7 @@ Snapshot Take(const MainWindowRun& run) {
     int n = 0;
     for (HWND parent : {run.main, run.motion, run.about}) {
         for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-            const std::string name =
-                std::to_string(n++) + " (id " + std::to_string(GetDlgCtrlID(c)) + ") ";
+            const auto name = std::to_string(n++) + "#" + std::to_string(GetDlgCtrlID(c)) + " ";
             GetWindowRect(c, &box);
             MapWindowPoints(nullptr, run.main, reinterpret_cast<POINT*>(&box), 2);
             s[name + "x0"] = box.left, s[name + "y0"] = box.top, s[name + "x1"] = box.right,
@@ -150,43 +148,36 @@ Snapshot FreshStartAt(DWORD dpi) {
 // At 144 and 192 DPI a change of scale gives what a fresh start there gives, within 1 px, and every
 // box of that start lies where its 96-DPI box lands, scaled as the client area grew (the dialog
 // units round). The images show their 150 and 200 % drawings. Back at 96 DPI all is as it was.
-TEST(MainWindow, AChangeOfScaleLaysItOutAsAFreshStartThereAndBackAsItWas) {
-    MainWindowRun run;
-    const Snapshot first = Take(run);
-    for (const auto& [dpi, drawing] : {std::pair{144u, 2L}, {192u, 3L}, {96u, 0L}}) {
-        // As the system does it: it asks the size for the DPI, then gives a rectangle of it.
-        SIZE size{};
-        EXPECT_TRUE(SendMessageW(run.main, GET_DPI_SCALED_SIZE_MESSAGE, dpi,
-                                 reinterpret_cast<LPARAM>(&size)));
-        RECT box{};
-        GetWindowRect(run.main, &box);
-        box = {box.left, box.top, box.left + size.cx, box.top + size.cy};
-        SendMessageW(run.main, DPI_CHANGED_MESSAGE, MAKEWPARAM(dpi, dpi),
-                     reinterpret_cast<LPARAM>(&box));
-        const Snapshot changed = Take(run), fresh = dpi == 96 ? first : FreshStartAt(dpi);
-        ASSERT_EQ(changed.size(), fresh.size()) << dpi;
-        for (const auto& [name, value] : fresh) {
-            // Wine keeps the frame of a window made at 96 DPI: the client area follows the frame.
-            const bool frameBound = name.rfind("client", 0) == 0;
-            EXPECT_LE(frameBound ? 0 : std::abs(changed.at(name) - value), dpi == 96 ? 0 : 1)
-                << name << " at " << dpi << " DPI";
-            if (name.back() != '0' && name.back() != '1') continue;  // not a box's side
-            const std::string client = std::string("client ") + name[name.size() - 2] + "1";
-            EXPECT_NEAR(value, 1.0 * first.at(name) * fresh.at(client) / first.at(client), 3)
-                << name << " at " << dpi << " DPI, fresh";
-        }
-        for (const char* image : {"Add drawing", "Motion tab drawing"})
-            EXPECT_EQ(changed.at(image), drawing) << image << " at " << dpi << " DPI";
-    }
-}
-
-// The page passes a lost capture on to the picker: the drag ends, and the next move shows nothing.
-// Then the close box ends the window without saving the list.
-TEST(MainWindow, ALostCaptureEndsTheDragAndTheCloseBoxDoesNotSave) {
+// Then the page passes a lost capture on to the picker, and the close box ends without saving.
+TEST(MainWindow, AChangeOfScaleALostCaptureAndTheCloseBox) {
     const std::filesystem::path file(ConfigFilePath());
     std::filesystem::remove(file);
     {
         const MainWindowRun run;
+        const Snapshot first = Take(run);
+        for (const auto& [dpi, drawing] : {std::pair{144u, 2L}, {192u, 3L}, {96u, 0L}}) {
+            // As the system does it: it asks the size for the DPI, then gives a rectangle of it.
+            SIZE size{};
+            EXPECT_TRUE(SendMessageW(run.main, GET_DPI_SCALED_SIZE_MESSAGE, dpi,
+                                     reinterpret_cast<LPARAM>(&size)));
+            RECT box{0, 0, size.cx, size.cy};  // where the window goes: no matter here
+            SendMessageW(run.main, DPI_CHANGED_MESSAGE, MAKEWPARAM(dpi, dpi),
+                         reinterpret_cast<LPARAM>(&box));
+            const Snapshot changed = Take(run), fresh = dpi == 96 ? first : FreshStartAt(dpi);
+            ASSERT_EQ(changed.size(), fresh.size()) << dpi;
+            for (const auto& [name, value] : fresh) {
+                // Wine keeps a 96-DPI window's frame: its client area follows the frame.
+                const bool frameBound = name.rfind("client", 0) == 0;
+                EXPECT_LE(frameBound ? 0 : std::abs(changed.at(name) - value), dpi == 96 ? 0 : 1)
+                    << name << " at " << dpi << " DPI";
+                if (name.back() != '0' && name.back() != '1') continue;  // not a box's side
+                const std::string client = std::string("client ") + name[name.size() - 2] + "1";
+                EXPECT_NEAR(value, 1.0 * first.at(name) * fresh.at(client) / first.at(client), 3)
+                    << name << " at " << dpi << " DPI, fresh";
+            }
+            for (const char* image : {"Add drawing", "Motion tab drawing"})
+                EXPECT_EQ(changed.at(image), drawing) << image << " at " << dpi << " DPI";
+        }
         POINT target{};  // its top-left pixel
         MapWindowPoints(GetDlgItem(run.motion, IDC_TARGET), run.motion, &target, 1);
         auto position = [&] { return WindowText(GetDlgItem(run.motion, IDC_POSITION)); };
