@@ -26,12 +26,11 @@ Texts EventTexts(const std::vector<MouseEvent>& events, POINT skip, int64_t sinc
 }
 
 ::testing::AssertionResult IsLaps(const Texts& seen, const Texts& lap, std::size_t laps) {
-    if (seen.size() < laps * lap.size())
-        return ::testing::AssertionFailure() << seen.size() << " events, not " << laps << " laps";
     for (std::size_t i = 0; i < seen.size(); ++i)
         if (seen[i] != lap[i % lap.size()])
-            return ::testing::AssertionFailure()
-                   << "event " << i << " is " << seen[i] << ", not " << lap[i % lap.size()];
+            return ::testing::AssertionFailure() << "event " << i << " is " << seen[i];
+    if (seen.size() < laps * lap.size())
+        return ::testing::AssertionFailure() << seen.size() << " events, not " << laps << " laps";
     return ::testing::AssertionSuccess();
 }
 
