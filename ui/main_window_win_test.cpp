@@ -1,6 +1,5 @@
-// Tests of the main window made in this process from the real resources: a change of display scale
-// lays it out as a fresh start at that scale does, the motion page passes a lost capture on to the
-// picker, and the close box ends without saving. Also the list box serving the worker's reads.
+// Tests of the main window made in this process from the real resources (a change of scale, a lost
+// capture, the close box), and of the list box serving the worker's reads.
 #include "ui/main_window_win.h"
 
 #include <gtest/gtest.h>
@@ -59,50 +58,32 @@ BITMAP Bitmap(HGDIOBJ bitmap) {  // zeros for none
     return info;
 }
 
-std::vector<BYTE> Bits(HGDIOBJ bitmap) {  // of a bitmap made for the screen
-    const BITMAP info = Bitmap(bitmap);
-    std::vector<BYTE> bits(static_cast<std::size_t>(info.bmWidthBytes) * info.bmHeight);
-    GetBitmapBits(static_cast<HBITMAP>(bitmap), static_cast<LONG>(bits.size()), bits.data());
-    return bits;
-}
-
 HGDIOBJ Image(HWND control) {
     return reinterpret_cast<HGDIOBJ>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
 }
 
-// Which of an image's drawings (0 to 3: 100 to 200 %) a control shows: the one that, stretched to
-// the size shown, comes closest to it.
+// Which drawing (0 to 3: 100 to 200 %) a control shows: the one closest to it at the size shown.
 int DrawingShown(HWND control, int bitmap100) {
-    const HGDIOBJ shown = Image(control);
-    const BITMAP size = Bitmap(shown);
-    const ScreenDc screen;
-    const MemoryDc from(CreateCompatibleDC(screen.Get())), to(CreateCompatibleDC(screen.Get()));
+    const auto shown = static_cast<HBITMAP>(Image(control));
+    const BITMAP size = Bitmap(shown);  // both made for the screen: their bits compare
+    std::vector<BYTE> a(static_cast<std::size_t>(size.bmWidthBytes) * size.bmHeight);
+    GetBitmapBits(shown, static_cast<LONG>(a.size()), a.data());
     std::pair<long long, int> closest{LLONG_MAX, -1};
     for (int step = 0; step < SCALES; ++step) {
         const GdiObject art(LoadImageA(g_app.instance,
                                        MAKEINTRESOURCEA(bitmap100 + step * IDB_SCALED_STEP),
-                                       IMAGE_BITMAP, 0, 0, 0));
-        const GdiObject stretched(
-            CreateCompatibleBitmap(screen.Get(), size.bmWidth, size.bmHeight));
-        const BITMAP drawn = Bitmap(art.Get());
-        {
-            const Selected source(from.Get(), art.Get()), target(to.Get(), stretched.Get());
-            SetStretchBltMode(to.Get(), HALFTONE);
-            StretchBlt(to.Get(), 0, 0, size.bmWidth, size.bmHeight, from.Get(), 0, 0, drawn.bmWidth,
-                       drawn.bmHeight, SRCCOPY);
-        }
-        const std::vector<BYTE> a = Bits(shown), b = Bits(stretched.Get());
+                                       IMAGE_BITMAP, size.bmWidth, size.bmHeight, 0));
+        std::vector<BYTE> b(a.size());
+        GetBitmapBits(static_cast<HBITMAP>(art.Get()), static_cast<LONG>(b.size()), b.data());
         long long distance = 0;
-        for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
-            distance += std::abs(a[i] - b[i]);
+        for (std::size_t i = 0; i < a.size(); ++i) distance += std::abs(a[i] - b[i]);
         closest = std::min(closest, {distance, step});
     }
     return closest.second;
 }
 
-// What a change of scale must get right, by name: the window's whole size; the client area and
-// every window's box in it (x0 y0 x1 y1) and its font's height; each image's size and the drawing
-// it shows; the cursor's size and the list's column width.
+// What a change of scale must get right, by name: the window's size; the client area and every
+// box in it (x0 y0 x1 y1); the images' sizes; the font, the cursor, the list column, two drawings.
 using Snapshot = std::map<std::string, long>;
 
 Snapshot Take(const MainWindowRun& run) {
@@ -115,17 +96,11 @@ Snapshot Take(const MainWindowRun& run) {
     int n = 0;
     for (HWND parent : {run.main, run.motion, run.about}) {
         for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-            const std::string name =
-                std::to_string(n++) + " (id " + std::to_string(GetDlgCtrlID(c)) + ") ";
+            const auto name = std::to_string(n++) + "#" + std::to_string(GetDlgCtrlID(c)) + " ";
             GetWindowRect(c, &box);
             MapWindowPoints(nullptr, run.main, reinterpret_cast<POINT*>(&box), 2);
             s[name + "x0"] = box.left, s[name + "y0"] = box.top, s[name + "x1"] = box.right,
                      s[name + "y1"] = box.bottom;
-            LOGFONTW font{};  // a page keeps its own font: only its controls show one
-            if (GetDlgCtrlID(c) &&
-                GetObjectW(reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0)), sizeof font,
-                           &font))
-                s[name + "font height"] = font.lfHeight;
             if (const BITMAP image = Bitmap(Image(c)); image.bmWidth)
                 s[name + "image width"] = image.bmWidth, s[name + "image height"] = image.bmHeight;
         }
@@ -134,8 +109,11 @@ Snapshot Take(const MainWindowRun& run) {
     GetIconInfo(g_app.targetCursor, &cursor);
     const GdiObject mask(cursor.hbmMask), color(cursor.hbmColor);
     s["cursor width"] = Bitmap(mask.Get()).bmWidth;
-    SendMessageW(GetDlgItem(run.motion, IDC_POINTS), LB_GETITEMRECT, 0,
-                 reinterpret_cast<LPARAM>(&box));
+    HWND list = GetDlgItem(run.motion, IDC_POINTS);
+    LOGFONTW font{};  // one for all controls
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)), sizeof font, &font);
+    s["font height"] = font.lfHeight;
+    SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&box));
     s["list column width"] = box.right - box.left;
     s["Add drawing"] = DrawingShown(GetDlgItem(run.motion, IDC_ADD), IDB_ADD);
     s["Motion tab drawing"] = DrawingShown(GetDlgItem(run.main, IDC_TAB_MOTION), IDB_TAB_MOTION);
@@ -170,56 +148,47 @@ Snapshot FreshStartAt(DWORD dpi) {
 // At 144 and 192 DPI a change of scale gives what a fresh start there gives, within 1 px, and every
 // box of that start lies where its 96-DPI box lands, scaled as the client area grew (the dialog
 // units round). The images show their 150 and 200 % drawings. Back at 96 DPI all is as it was.
-TEST(MainWindow, AChangeOfScaleLaysItOutAsAFreshStartThereAndBackAsItWas) {
-    MainWindowRun run;
-    const Snapshot first = Take(run);
-    for (const auto& [dpi, drawing] : {std::pair{144u, 2L}, {192u, 3L}, {96u, 0L}}) {
-        // As the system tells a window moved to a monitor of another scale: first the size it
-        // asks for, then the change with a rectangle of that size where the window is.
-        SIZE size{};
-        EXPECT_TRUE(SendMessageW(run.main, GET_DPI_SCALED_SIZE_MESSAGE, dpi,
-                                 reinterpret_cast<LPARAM>(&size)));
-        RECT box{};
-        GetWindowRect(run.main, &box);
-        box = {box.left, box.top, box.left + size.cx, box.top + size.cy};
-        SendMessageW(run.main, DPI_CHANGED_MESSAGE, MAKEWPARAM(dpi, dpi),
-                     reinterpret_cast<LPARAM>(&box));
-        const Snapshot changed = Take(run), fresh = dpi == 96 ? first : FreshStartAt(dpi);
-        ASSERT_EQ(changed.size(), fresh.size()) << dpi;
-        for (const auto& [name, value] : fresh) {
-            // Wine keeps the frame of a window made at 96 DPI: the client area follows the frame.
-            const bool frameBound = name.rfind("client", 0) == 0;
-            EXPECT_LE(frameBound ? 0 : std::abs(changed.at(name) - value), dpi == 96 ? 0 : 1)
-                << name << " at " << dpi << " DPI";
-            if (name.back() != '0' && name.back() != '1') continue;  // not a box's side
-            const std::string client = std::string("client ") + name[name.size() - 2] + "1";
-            EXPECT_NEAR(value, 1.0 * first.at(name) * fresh.at(client) / first.at(client), 3)
-                << name << " at " << dpi << " DPI, fresh";
-        }
-        EXPECT_EQ(changed.at("Add drawing"), drawing);
-        EXPECT_EQ(changed.at("Motion tab drawing"), drawing);
-    }
-}
-
-// The page passes a lost capture on to the picker: the drag ends, and the next move shows nothing.
-// Then the close box ends the window without saving the list.
-TEST(MainWindow, ALostCaptureEndsTheDragAndTheCloseBoxDoesNotSave) {
+// Then the page passes a lost capture on to the picker, and the close box ends without saving.
+TEST(MainWindow, AChangeOfScaleALostCaptureAndTheCloseBox) {
     const std::filesystem::path file(ConfigFilePath());
     std::filesystem::remove(file);
     {
         const MainWindowRun run;
-        RECT target{};
-        GetWindowRect(GetDlgItem(run.motion, IDC_TARGET), &target);
-        POINT moved{7, 8};
-        ClientToScreen(run.motion, &moved);
-        ScreenToClient(run.motion, reinterpret_cast<POINT*>(&target));
-        const std::string shown = std::to_string(moved.x) + "," + std::to_string(moved.y);
-        SendMessageW(run.motion, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(target.left, target.top));
+        const Snapshot first = Take(run);
+        for (const auto& [dpi, drawing] : {std::pair{144u, 2L}, {192u, 3L}, {96u, 0L}}) {
+            // As the system does it: it asks the size for the DPI, then gives a rectangle of it.
+            SIZE size{};
+            EXPECT_TRUE(SendMessageW(run.main, GET_DPI_SCALED_SIZE_MESSAGE, dpi,
+                                     reinterpret_cast<LPARAM>(&size)));
+            RECT box{0, 0, size.cx, size.cy};  // where the window goes: no matter here
+            SendMessageW(run.main, DPI_CHANGED_MESSAGE, MAKEWPARAM(dpi, dpi),
+                         reinterpret_cast<LPARAM>(&box));
+            const Snapshot changed = Take(run), fresh = dpi == 96 ? first : FreshStartAt(dpi);
+            ASSERT_EQ(changed.size(), fresh.size()) << dpi;
+            for (const auto& [name, value] : fresh) {
+                // Wine keeps a 96-DPI window's frame: its client area follows the frame.
+                const bool frameBound = name.rfind("client", 0) == 0;
+                EXPECT_LE(frameBound ? 0 : std::abs(changed.at(name) - value), dpi == 96 ? 0 : 1)
+                    << name << " at " << dpi << " DPI";
+                if (name.back() != '0' && name.back() != '1') continue;  // not a box's side
+                const std::string client = std::string("client ") + name[name.size() - 2] + "1";
+                EXPECT_NEAR(value, 1.0 * first.at(name) * fresh.at(client) / first.at(client), 3)
+                    << name << " at " << dpi << " DPI, fresh";
+            }
+            for (const char* image : {"Add drawing", "Motion tab drawing"})
+                EXPECT_EQ(changed.at(image), drawing) << image << " at " << dpi << " DPI";
+        }
+        POINT target{};  // its top-left pixel
+        MapWindowPoints(GetDlgItem(run.motion, IDC_TARGET), run.motion, &target, 1);
+        auto position = [&] { return WindowText(GetDlgItem(run.motion, IDC_POSITION)); };
+        const std::string idle = position();
+        SendMessageW(run.motion, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(target.x, target.y));
         SendMessageW(run.motion, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(7, 8));
-        ASSERT_EQ(WindowText(GetDlgItem(run.motion, IDC_POSITION)), shown);
+        const std::string shown = position();
+        ASSERT_NE(shown, idle);
         SendMessageW(run.motion, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(run.main));
         SendMessageW(run.motion, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(9, 9));
-        EXPECT_EQ(WindowText(GetDlgItem(run.motion, IDC_POSITION)), shown);
+        EXPECT_EQ(position(), shown);
     }
     EXPECT_FALSE(std::filesystem::exists(file));
     std::filesystem::remove(file);
@@ -232,9 +201,8 @@ LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 // Ended while this thread serves nothing (the worker waits in its first read), then while it serves
-// the reads as they come, last until the run begins: what was built is always a true prefix, and
-// nothing is sent before the whole list has been read. The last entry, of a megabyte, is read
-// whole: only so does it have its y.
+// the reads, last until the run begins: always a true prefix is built, and nothing is sent before
+// all is read. The last entry, of a megabyte, is read whole: only so does it have its y.
 TEST(ListBoxPointList, EndWhileTheWorkerReadsTenThousandEntriesFromThisThread) {
     testing::MouseHookRecorder hook;
     HWND owner = CreateWindowW(L"STATIC", L"", 0, 0, 0, 9, 9, {}, {}, {}, {});

@@ -42,11 +42,10 @@ std::string TextOf(HWND window) { return ReadText(window, WM_GETTEXTLENGTH, WM_G
 
 HWND WaitForWindow(DWORD threadId, const std::string& caption) {
     HWND found = nullptr;
+    auto ours = [&] { return !threadId || GetWindowThreadProcessId(found, nullptr) == threadId; };
     WaitFor([&] {
         while ((found = FindWindowExA(nullptr, found, nullptr, caption.c_str())))
-            if ((!threadId || GetWindowThreadProcessId(found, nullptr) == threadId) &&
-                IsWindowVisible(found))
-                return true;
+            if (ours() && IsWindowVisible(found)) return true;
         return false;
     });
     return found;

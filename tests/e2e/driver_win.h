@@ -13,9 +13,7 @@
 
 namespace varrel::e2e {
 
-using testing::Mouse;
-using testing::Texts;
-using testing::WaitFor;
+using namespace testing;  // the recorder's helpers serve every end-to-end file
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 // A settings file as the program writes it.
@@ -31,20 +29,20 @@ inline std::optional<LRESULT> SendServed(HWND window, UINT message, WPARAM w = 0
     return static_cast<LRESULT>(result);
 }
 inline bool Sync(HWND window) { return SendServed(window, WM_NULL).has_value(); }
+inline bool ShiftEscapeIsFree() {  // no program holds the hotkey
+    return RegisterHotKey(nullptr, 0x7A1, MOD_SHIFT, VK_ESCAPE) && UnregisterHotKey(nullptr, 0x7A1);
+}
 // The command control `id` sends: sent and served, or posted (when its handler runs a modal loop).
-inline bool Command(HWND parent, int id, int code = 0) {
-    return SendServed(parent, WM_COMMAND, MAKEWPARAM(id, code),
-                      reinterpret_cast<LPARAM>(GetDlgItem(parent, id)))
-        .has_value();
+inline bool Command(HWND parent, int id, int code = 0, bool post = false) {
+    const WPARAM w = MAKEWPARAM(id, code);
+    const auto l = reinterpret_cast<LPARAM>(GetDlgItem(parent, id));
+    return post ? PostMessageW(parent, WM_COMMAND, w, l) != FALSE
+                : SendServed(parent, WM_COMMAND, w, l).has_value();
 }
-inline void PostCommand(HWND parent, int id, int code = 0) {
-    PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, code),
-                 reinterpret_cast<LPARAM>(GetDlgItem(parent, id)));
-}
+inline void PostCommand(HWND parent, int id, int code = 0) { Command(parent, id, code, true); }
 // Whole, by the wide messages (the A ones overrun under Wine), in the ANSI code page as kept.
 std::string TextOf(HWND window);
-// A visible top-level window of the thread (0: any) with this caption, once it shows; null on
-// time-out.
+// The visible top-level window of the thread (0: any) with this caption, once shown; or null.
 HWND WaitForWindow(DWORD threadId, const std::string& caption);
 
 inline POINT CentreOf(HWND window) {
@@ -58,8 +56,7 @@ void PressKeys(std::initializer_list<WORD> keys);  // pressed in order, released
 // One run of varrel.exe, copied into a fresh folder of its own (so its varrel.cfg is its own).
 class VarrelProcess {
   public:
-    // With config, writes it there as varrel.cfg first; folder: more of the folder's name, and
-    // folders below it after each backslash, to any depth.
+    // config: written there first as varrel.cfg; folder: added to its name (a backslash: deeper).
     explicit VarrelProcess(std::optional<std::string> config = std::nullopt,
                            const std::wstring& folder = L"");
     ~VarrelProcess();  // ends a program still running, removes the folder

@@ -26,12 +26,11 @@ Texts EventTexts(const std::vector<MouseEvent>& events, POINT skip, int64_t sinc
 }
 
 ::testing::AssertionResult IsLaps(const Texts& seen, const Texts& lap, std::size_t laps) {
-    if (seen.size() < laps * lap.size())
-        return ::testing::AssertionFailure() << seen.size() << " events, not " << laps << " laps";
     for (std::size_t i = 0; i < seen.size(); ++i)
         if (seen[i] != lap[i % lap.size()])
-            return ::testing::AssertionFailure()
-                   << "event " << i << " is " << seen[i] << ", not " << lap[i % lap.size()];
+            return ::testing::AssertionFailure() << "event " << i << " is " << seen[i];
+    if (seen.size() < laps * lap.size())
+        return ::testing::AssertionFailure() << seen.size() << " events, not " << laps << " laps";
     return ::testing::AssertionSuccess();
 }
 
@@ -90,8 +89,7 @@ MouseHookRecorder::~MouseHookRecorder() {
 LRESULT CALLBACK MouseHookRecorder::HookProc(int code, WPARAM wParam, LPARAM lParam) {
     const auto& info = *reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
     if (code == HC_ACTION && hookOwner && (info.flags & LLMHF_INJECTED)) {
-        static const char kinds[] = {'M', 'D', 'U'};  // WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP
-        const char kind = wParam - WM_MOUSEMOVE < 3 ? kinds[wParam - WM_MOUSEMOVE] : '?';
+        const char kind = wParam - WM_MOUSEMOVE < 3 ? "MDU"[wParam - WM_MOUSEMOVE] : '?';
         std::lock_guard<std::mutex> lock(hookOwner->mutex_);
         hookOwner->events_.push_back({kind, info.pt, Now()});
     }

@@ -30,8 +30,7 @@ inline int64_t Now() {
 }
 // Polls pred until it holds or timeoutMs has passed (only a hang meets the default).
 bool WaitFor(const std::function<bool()>& pred, DWORD timeoutMs = 60000);
-// Real input: each event carries its own absolute position (flags 0: a move), so a pointer that
-// something else moves meanwhile cannot shift where it lands.
+// Real input, each event at its own absolute position (flags 0: a move), wherever the pointer is.
 void Mouse(std::initializer_list<std::pair<DWORD, POINT>> events);
 
 // "M100,100", "D…", "U…" for each event stamped after `since`, without the move that a button
@@ -58,9 +57,8 @@ class MouseHookRecorder {
     bool WaitForTexts(std::size_t n) const {
         return WaitFor([&] { return EventTexts(Injected()).size() >= n; });
     }
-    // Every event injected before the call, proven complete without a pause: a move to a marker
-    // pixel is injected and awaited; whatever was sent before it is recorded before it. Those
-    // events, without the marker's.
+    // The events injected before the call, complete without a pause: a move to a marker pixel is
+    // injected and awaited, and whatever was sent before it is recorded before it.
     std::vector<MouseEvent> InjectedBeforeMarker() const;
 
   private:
