@@ -15,8 +15,12 @@
 #                     Debian's wine and wineboot scripts start the 32-bit loader whenever it is
 #                     installed, even where it cannot run
 
-VARREL_WINE32_LOADER=/usr/lib/wine/wine
-VARREL_WINE64_LOADER=/usr/lib/wine/wine64
+# Each lane's toolchain file names its Wine loader (ctest runs the tests with it): read from there.
+varrel_loader_of() { sed -n 's/^set(VARREL_WINE_LOADER \(.*\))$/\1/p' "cmake/mingw-$1-posix.cmake"; }
+VARREL_WINE32_LOADER=$(varrel_loader_of i686)
+VARREL_WINE64_LOADER=$(varrel_loader_of x86_64)
+[ -n "$VARREL_WINE32_LOADER" ] && [ -n "$VARREL_WINE64_LOADER" ] ||
+  { echo "no Wine loader in cmake/mingw-*-posix.cmake" >&2; return 1 2>/dev/null || exit 1; }
 
 case "${VARREL_WINE_LANE:-}" in
   32 | 64) VARREL_LANE=$VARREL_WINE_LANE ;;
