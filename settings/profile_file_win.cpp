@@ -110,7 +110,7 @@ DWORD WriteInPlace(const std::wstring& path, const std::string& text) {
 
 // A new file moved over the old one, so that a failed write leaves it whole; where that cannot be
 // (another program holds the file without sharing its deletion, the folder takes no new file),
-// the file is written in place, as it always was.
+// the file is written in place, as the profile functions write it.
 DWORD ReplaceWhole(const std::wstring& path, const std::string& text) {
     const DWORD error = WriteNewAndMove(path, text);
     if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) return error;
