@@ -22,6 +22,7 @@ namespace {
 
 using testing::MouseEvent;
 using testing::MouseHookRecorder;
+using testing::WaitFor;
 
 constexpr RECT SQUARE_BOX = {600, 400, 640, 440};
 constexpr char CONFIG[] = "[Main]\r\nPoint=600,400 640,400,C 640,440 600,440\r\nHide=0\r\n";

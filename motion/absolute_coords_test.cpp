@@ -33,8 +33,10 @@ TEST(AbsoluteCoords, EveryPositionLandsOnItsPixelTruncatedTowardZeroAndClampedTo
         }
     }
     const AbsolutePoint a = ToAbsolute(10.5, -20.5, {-100, -50, 300, 200});
-    EXPECT_TRUE(SystemPixel(a.x, -100, 300) == 10 && SystemPixel(a.y, -50, 200) == -20);
-    EXPECT_TRUE(ToAbsoluteAxis(100, 0, 0) == 0 && ToAbsoluteAxis(100, 5, -3) == 0);  // no desktop
+    EXPECT_EQ(SystemPixel(a.x, -100, 300), 10);
+    EXPECT_EQ(SystemPixel(a.y, -50, 200), -20);
+    EXPECT_EQ(ToAbsoluteAxis(100, 0, 0), 0);  // no desktop
+    EXPECT_EQ(ToAbsoluteAxis(100, 5, -3), 0);
 }
 
 }  // namespace

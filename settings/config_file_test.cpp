@@ -58,7 +58,8 @@ TEST(ConfigFile, LoadsTheTokensBetweenSpacesAndHideLikeAtoiThenSavesPointThenHid
         LoadConfig(store, list, option);
         list.Remove(0);  // what the list held before: the stored entries come after it
         EXPECT_TRUE(list.Entries() == c.entries);  // not printed: up to a megabyte
-        EXPECT_TRUE(option == c.hideAfterStart && store.writes.empty());
+        EXPECT_EQ(option, c.hideAfterStart);
+        EXPECT_EQ(store.writes, "") << "loading wrote";
         EXPECT_EQ(SaveConfig(store, FaultyList(c.entries, c.fault), option), c.saved.has_value());
         EXPECT_TRUE(store.writes == (c.saved ? "[Main]Point=" + *c.saved +
                                                    "\n[Main]Hide=" + (option ? "1" : "0") + "\n"

@@ -88,7 +88,9 @@ TEST_F(ProfileFileTest, AUtf16FileIsReadAndStaysUtf16) {
 // not written; or read once let go. A folder of that name: unreadable, and not written.
 TEST_F(ProfileFileTest, LoadTellsAMissingFileFromOneThatIsThereButCannotBeRead) {
     ProfileFile missing(path_);
-    EXPECT_TRUE(missing.Load(0) && !missing.Read("Main", "Point") && !fs::exists(path_));
+    EXPECT_TRUE(missing.Load(0));
+    EXPECT_EQ(missing.Read("Main", "Point"), std::nullopt);
+    EXPECT_FALSE(fs::exists(path_));
     ASSERT_TRUE(Save());
     UniqueHandle held(
         CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));

@@ -90,19 +90,23 @@ Snapshot Take(const MainWindowRun& run) {
     Snapshot s;
     RECT box{};
     GetWindowRect(run.main, &box);
-    s["window width"] = box.right - box.left, s["window height"] = box.bottom - box.top;
+    s["window width"] = box.right - box.left;
+    s["window height"] = box.bottom - box.top;
     GetClientRect(run.main, &box);
-    s["client x1"] = box.right, s["client y1"] = box.bottom;
+    s["client x1"] = box.right;
+    s["client y1"] = box.bottom;
     int n = 0;
     for (HWND parent : {run.main, run.motion, run.about}) {
         for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
             const auto name = std::to_string(n++) + "#" + std::to_string(GetDlgCtrlID(c)) + " ";
             GetWindowRect(c, &box);
             MapWindowPoints(nullptr, run.main, reinterpret_cast<POINT*>(&box), 2);
-            s[name + "x0"] = box.left, s[name + "y0"] = box.top, s[name + "x1"] = box.right,
-                     s[name + "y1"] = box.bottom;
-            if (const BITMAP image = Bitmap(Image(c)); image.bmWidth)
-                s[name + "image width"] = image.bmWidth, s[name + "image height"] = image.bmHeight;
+            const LONG sides[] = {box.left, box.top, box.right, box.bottom};  // x0 y0 x1 y1
+            for (int k = 0; k < 4; ++k) s[name + "xyxy"[k] + "0011"[k]] = sides[k];
+            if (const BITMAP image = Bitmap(Image(c)); image.bmWidth) {
+                s[name + "image width"] = image.bmWidth;
+                s[name + "image height"] = image.bmHeight;
+            }
         }
     }
     ICONINFO cursor{};
@@ -120,15 +124,20 @@ Snapshot Take(const MainWindowRun& run) {
     return s;
 }
 
-// A fresh start of this program at a DPI (the prefix's display scale, which it reads as it starts).
+// A fresh start of this program at a DPI: the prefix's display scale, given back as it was found.
 Snapshot FreshStartAt(DWORD dpi) {
     const std::filesystem::path file = std::filesystem::temp_directory_path() / "varrel-layout";
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring command = L"\"" + std::wstring(self) + L"\" " + Widen(SNAPSHOT_SWITCH) + L" \"" +
                            file.wstring() + L"\"";
-    RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi,
-                    sizeof dpi);
+    const wchar_t *desktop = L"Control Panel\\Desktop", *logPixels = L"LogPixels";
+    DWORD found = 0, size = sizeof found;
+    const bool had = !RegGetValueW(HKEY_CURRENT_USER, desktop, logPixels, RRF_RT_REG_DWORD, nullptr,
+                                   &found, &size);
+    EXPECT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, desktop, logPixels, REG_DWORD, &dpi, sizeof dpi),
+              0)
+        << "setting the display scale";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
@@ -137,7 +146,8 @@ Snapshot FreshStartAt(DWORD dpi) {
         const UniqueHandle process(info.hProcess), thread(info.hThread);
         WaitForSingleObject(process.Get(), 60000);
     }
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels");
+    if (had) RegSetKeyValueW(HKEY_CURRENT_USER, desktop, logPixels, REG_DWORD, &found, size);
+    if (!had) RegDeleteKeyValueW(HKEY_CURRENT_USER, desktop, logPixels);
     Snapshot s;
     std::ifstream in(file);
     std::string name;

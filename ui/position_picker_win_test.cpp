@@ -19,7 +19,10 @@ class PickerPage : public ::testing::Test {
         CreateWindowA("STATIC", "", WS_CHILD, 40, 10, 12, 12, page, HMENU(IDC_TARGET), {}, {});
         CreateWindowA("EDIT", "keep", WS_CHILD, 100, 10, 99, 20, page, HMENU(IDC_POSITION), {}, {});
     }
-    void TearDown() override { DestroyWindow(page), SetCursor(before); }  // and its capture ends
+    void TearDown() override {
+        DestroyWindow(page);  // and its capture ends
+        SetCursor(before);
+    }
     std::string Position() const { return WindowText(GetDlgItem(page, IDC_POSITION)); }
     std::string ScreenText(int x, int y) const {
         POINT p{x, y};
@@ -27,7 +30,9 @@ class PickerPage : public ::testing::Test {
         return std::to_string(p.x) + "," + std::to_string(p.y);
     }
     void ExpectEnded(const std::string& position) {
-        EXPECT_TRUE(!picker.Dragging() && !GetCapture() && GetCursor() == arrow);
+        EXPECT_FALSE(picker.Dragging());
+        EXPECT_EQ(GetCapture(), nullptr);
+        EXPECT_EQ(GetCursor(), arrow);
         picker.OnMouseMove(page, MAKELPARAM(5, 5));  // idle again: the field stays as it is
         picker.OnLeftUp(page, MAKELPARAM(5, 5));
         EXPECT_EQ(Position(), position);
@@ -46,7 +51,9 @@ TEST_F(PickerPage, OnlyAPressOnTheImageStartsADragThatFollowsWithTheSignRuleUnti
         ExpectEnded("keep");
     }
     picker.OnLeftDown(page, MAKELPARAM(40, 10));  // the top-left pixel is inside
-    ASSERT_TRUE(picker.Dragging() && GetCapture() == page && GetCursor() == cross);
+    ASSERT_TRUE(picker.Dragging());
+    EXPECT_EQ(GetCapture(), page);
+    EXPECT_EQ(GetCursor(), cross);
     // Above 0xF000 a word is negative (left of or above the window); up to 0xF000 positive.
     const WORD words[] = {0, 0x7FFF, 0x8000, 0xF000, 0xF001, 0xFFFD, 0xFFFF};
     const int coords[] = {0, 0x7FFF, 0x8000, 0xF000, 0xF001 - 65536, -3, -1};

@@ -43,7 +43,7 @@ std::string TextOf(HWND window) { return ReadText(window, WM_GETTEXTLENGTH, WM_G
 HWND WaitForWindow(DWORD threadId, const std::string& caption) {
     HWND found = nullptr;
     auto ours = [&] { return !threadId || GetWindowThreadProcessId(found, nullptr) == threadId; };
-    WaitFor([&] {
+    testing::WaitFor([&] {
         while ((found = FindWindowExA(nullptr, found, nullptr, caption.c_str())))
             if (ours() && IsWindowVisible(found)) return true;
         return false;
@@ -70,10 +70,12 @@ VarrelProcess::VarrelProcess(std::optional<std::string> config, const std::wstri
     fs::remove_all(Long(top_), ignored);  // any depth and length
     fs::path level;
     for (const fs::path& part : dir_) CreateDirectoryW(Long(level /= part).c_str(), nullptr);
-    const char* exe = std::getenv("VARREL_EXE");
-    CopyFileW(fs::path(exe && *exe ? exe : VARREL_EXE_PATH).c_str(),
-              Long(dir_ / "varrel.exe").c_str(), FALSE);
-    if (config) std::ofstream(Long(ConfigPath()), std::ios::binary) << *config;
+    const char* exe = std::getenv("VARREL_EXE");  // a folder not made fails the copy
+    if (!CopyFileW(fs::path(exe && *exe ? exe : VARREL_EXE_PATH).c_str(),
+                   Long(dir_ / "varrel.exe").c_str(), FALSE))
+        unready_ = "copying varrel.exe failed, error " + std::to_string(GetLastError());
+    if (config && !(std::ofstream(Long(ConfigPath()), std::ios::binary) << *config))
+        unready_ = "writing its varrel.cfg failed";
 }
 
 VarrelProcess::~VarrelProcess() {
@@ -101,7 +103,8 @@ std::wstring UnixLoaderCommand(const fs::path& exe) {
     return fs::path(loader).wstring() + L" \"" + path + L"\"";
 }
 
-bool VarrelProcess::Start() {
+Result VarrelProcess::Start() {
+    if (!unready_.empty()) return Result(false) << unready_;
     std::wstring commandLine = L"\"" + (dir_ / "varrel.exe").wstring() + L"\"";
     // Wine starts no program by a path of MAX_PATH characters or more, but its loader does; the
     // handle then is the loader's, and the program is found by its window.
@@ -114,7 +117,7 @@ bool VarrelProcess::Start() {
     if (commandLine.empty() ||
         !CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         top_.parent_path().c_str(), &startup, &info))
-        return false;
+        return Result(false) << "it did not start (error " << GetLastError() << ")";
     CloseHandle(info.hThread);
     process_.Reset(info.hProcess);
     threadId_ = info.dwThreadId;
@@ -123,20 +126,23 @@ bool VarrelProcess::Start() {
     if (deep && (threadId_ = GetWindowThreadProcessId(main_, &processId)))
         process_.Reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE,
                                    FALSE, processId));
-    for (HWND page = nullptr; main_ && (page = FindWindowExW(main_, page, L"#32770", nullptr));)
+    if (!main_ || !process_) return Result(false) << "its main window did not show";
+    for (HWND page = nullptr; (page = FindWindowExW(main_, page, L"#32770", nullptr));)
         (GetDlgItem(page, IDC_POINTS) ? motion_ : about_) = page;
-    return motion_ && about_ && Sync(motion_);
+    return Result(motion_ && about_ && Sync(motion_)) << "its pages did not answer";
 }
 
-bool VarrelProcess::Add(const std::string& text, int code) {
-    SendMessageTimeoutA(Control(IDC_POSITION), WM_SETTEXT, 0,
-                        reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 60000, nullptr);
+Result VarrelProcess::Add(const std::string& text, int code) {
+    if (!SendMessageTimeoutA(Control(IDC_POSITION), WM_SETTEXT, 0,
+                             reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 60000, nullptr))
+        return Result(false) << "Position did not take \"" << text << '"';
     return Command(motion_, IDC_ADD, code);
 }
 
-bool VarrelProcess::Select(int index) {
-    return SendServed(Control(IDC_POINTS), LB_SETCURSEL, static_cast<WPARAM>(index)) == index &&
-           Command(motion_, IDC_POINTS, LBN_SELCHANGE);
+Result VarrelProcess::Select(int index) {
+    const LRESULT got = SendServed(Control(IDC_POINTS), LB_SETCURSEL, index).value_or(-2);
+    if (got != index) return Result(false) << "selecting " << index << " gave " << got;
+    return Command(motion_, IDC_POINTS, LBN_SELCHANGE);
 }
 
 HWND VarrelProcess::OpenActionDialog(int index) {
@@ -145,32 +151,39 @@ HWND VarrelProcess::OpenActionDialog(int index) {
     return WaitForWindow(threadId_, "Mouse action");
 }
 
-bool VarrelProcess::Answer(int button, const std::string& saying) {
+Result VarrelProcess::Answer(int button, const std::string& saying) {
     HWND box = WaitForWindow(threadId_, "Varrel");
     std::string text;
     for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) text += TextOf(c);
-    EXPECT_NE(text.find(saying), std::string::npos) << text;
-    return box && PostMessageW(box, WM_COMMAND, button, 0) &&
-           WaitFor([&] { return !IsWindow(box); });
+    if (!box || text.find(saying) == std::string::npos)
+        return Result(false) << "the message box says \"" << text << "\", without \"" << saying
+                             << '"';
+    return Result(PostMessageW(box, WM_COMMAND, button, 0) &&
+                  testing::WaitFor([&] { return !IsWindow(box); }))
+           << "the message box stayed";
 }
 
-bool VarrelProcess::MoveTo(POINT topLeft) {
+Result VarrelProcess::MoveTo(POINT topLeft) {
     SetWindowPos(main_, nullptr, topLeft.x, topLeft.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     RECT box{};
-    return WaitFor([&] {
-        return GetWindowRect(main_, &box) && box.left == topLeft.x && box.top == topLeft.y;
-    });
+    return Result(testing::WaitFor([&] {
+               return GetWindowRect(main_, &box) && box.left == topLeft.x && box.top == topLeft.y;
+           }))
+           << "the window stayed at " << box.left << "," << box.top;
 }
 
-bool VarrelProcess::Settle() const {
+Result VarrelProcess::Settle() const {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    return Sync(main_) &&
-           WaitFor([&] { return GetGUIThreadInfo(threadId_, &info) && !info.hwndCapture; });
+    if (!Sync(main_)) return Result(false) << "the program does not answer";
+    return Result(testing::WaitFor(
+               [&] { return GetGUIThreadInfo(threadId_, &info) && !info.hwndCapture; }))
+           << "window " << info.hwndCapture << " keeps the capture";
 }
 
-Texts VarrelProcess::Entries() const {
-    Texts entries(std::max<LRESULT>(SendServed(Control(IDC_POINTS), LB_GETCOUNT).value_or(0), 0));
+testing::Texts VarrelProcess::Entries() const {
+    testing::Texts entries(
+        std::max<LRESULT>(SendServed(Control(IDC_POINTS), LB_GETCOUNT).value_or(0), 0));
     for (std::size_t i = 0; i < entries.size(); ++i)
         entries[i] = ReadText(Control(IDC_POINTS), LB_GETTEXTLEN, LB_GETTEXT, i);
     return entries;

@@ -13,7 +13,8 @@
 
 namespace varrel::e2e {
 
-using namespace testing;  // the recorder's helpers serve every end-to-end file
+// A step of the driver: whether it was done, and when not, what it saw (Result(done) << "saw").
+using Result = ::testing::AssertionResult;
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 // A settings file as the program writes it.
@@ -33,13 +34,14 @@ inline bool ShiftEscapeIsFree() {  // no program holds the hotkey
     return RegisterHotKey(nullptr, 0x7A1, MOD_SHIFT, VK_ESCAPE) && UnregisterHotKey(nullptr, 0x7A1);
 }
 // The command control `id` sends: sent and served, or posted (when its handler runs a modal loop).
-inline bool Command(HWND parent, int id, int code = 0, bool post = false) {
+inline Result Command(HWND parent, int id, int code = 0, bool post = false) {
     const WPARAM w = MAKEWPARAM(id, code);
     const auto l = reinterpret_cast<LPARAM>(GetDlgItem(parent, id));
-    return post ? PostMessageW(parent, WM_COMMAND, w, l) != FALSE
-                : SendServed(parent, WM_COMMAND, w, l).has_value();
+    return Result(post ? PostMessageW(parent, WM_COMMAND, w, l) != FALSE
+                       : SendServed(parent, WM_COMMAND, w, l).has_value())
+           << "control " << id << "'s command was not " << (post ? "posted" : "served");
 }
-inline void PostCommand(HWND parent, int id, int code = 0) { Command(parent, id, code, true); }
+inline Result PostCommand(HWND to, int id, int code = 0) { return Command(to, id, code, true); }
 // Whole, by the wide messages (the A ones overrun under Wine), in the ANSI code page as kept.
 std::string TextOf(HWND window);
 // The visible top-level window of the thread (0: any) with this caption, once shown; or null.
@@ -50,7 +52,9 @@ inline POINT CentreOf(HWND window) {
     GetWindowRect(window, &box);
     return {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
 }
-inline void Click(POINT p) { Mouse({{0, p}, {MOUSEEVENTF_LEFTDOWN, p}, {MOUSEEVENTF_LEFTUP, p}}); }
+inline void Click(POINT p) {
+    testing::Mouse({{0, p}, {MOUSEEVENTF_LEFTDOWN, p}, {MOUSEEVENTF_LEFTUP, p}});
+}
 void PressKeys(std::initializer_list<WORD> keys);  // pressed in order, released in reverse
 
 // One run of varrel.exe, copied into a fresh folder of its own (so its varrel.cfg is its own).
@@ -61,25 +65,26 @@ class VarrelProcess {
                            const std::wstring& folder = L"");
     ~VarrelProcess();  // ends a program still running, removes the folder
 
-    // Starts the program and waits until its main window and both pages exist.
-    bool Start();
+    // Starts the program and waits until its main window and both pages exist; says which did not.
+    Result Start();
     HWND Main() const { return main_; }
     HWND Motion() const { return motion_; }
     HWND About() const { return about_; }
     HWND Control(int id) const { return GetDlgItem(motion_, id); }
 
-    bool Add(const std::string& text, int code = STN_CLICKED);  // code: STN_DBLCLK, a double-click
-    bool Select(int index);  // as a click on the entry does, its notification included
+    Result Add(const std::string& text,
+               int code = STN_CLICKED);  // code: STN_DBLCLK, a double-click
+    Result Select(int index);            // as a click on the entry does, its notification included
     HWND OpenActionDialog(int index);
     // Once the program's message box shows, expects `saying` in it, answers, waits for it to go.
-    bool Answer(int button, const std::string& saying);
-    bool PressStart() { return Command(motion_, IDC_START); }
+    Result Answer(int button, const std::string& saying);
+    Result PressStart() { return Command(motion_, IDC_START); }
     std::string StartCaption() const { return TextOf(Control(IDC_START)); }
-    bool MoveTo(POINT topLeft);
+    Result MoveTo(POINT topLeft);
     // The program has served its input and no control of it holds the mouse capture.
-    bool Settle() const;
+    Result Settle() const;
 
-    Texts Entries() const;
+    testing::Texts Entries() const;
     std::string Position() const { return TextOf(Control(IDC_POSITION)); }
 
     std::filesystem::path ConfigPath() const { return dir_ / "varrel.cfg"; }
@@ -91,6 +96,7 @@ class VarrelProcess {
 
   private:
     std::filesystem::path top_, dir_;  // the folder made for it, and the one it runs in
+    std::string unready_;              // what went wrong in setting that folder up
     UniqueHandle process_;
     DWORD threadId_ = 0;
     HWND main_ = nullptr, motion_ = nullptr, about_ = nullptr;

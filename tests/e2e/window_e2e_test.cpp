@@ -8,6 +8,8 @@
 namespace varrel::e2e {
 namespace {
 
+using testing::Texts, testing::WaitFor;
+
 std::string Joined(const Texts& entries) {
     std::string joined;
     for (const std::string& e : entries) joined += (joined.empty() ? "" : " ") + e;
@@ -25,8 +27,9 @@ std::vector<LONG> ListView(HWND list) {
     for (int i = 0; i < SendServed(list, LB_GETCOUNT).value_or(0); ++i) {
         SendServed(list, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&box));
         view.insert(view.end(), {box.left, box.top, box.right, box.bottom});
-        EXPECT_TRUE(i < top || (IntersectRect(&seen, &box, &client) && EqualRect(&seen, &box)))
-            << i;
+        if (i < top) continue;
+        IntersectRect(&seen, &box, &client);
+        EXPECT_TRUE(EqualRect(&seen, &box)) << "entry " << i << " is not all in view";
     }
     return view;
 }
@@ -48,20 +51,19 @@ TEST(Settings, LoadedAtStartAndWrittenBackWholeByTheCloseTab) {
          {"\xe9,\xff", "1,1,\x80", "\x81\x8d\x8f\x90\x9d"},
          false},
         {ConfigWith(std::string(1 << 20, '5') + " 1,1"), {std::string(1 << 20, '5'), "1,1"}, false},
-        {ConfigWith(Joined(many), "1"), many, true}  // read back from the file only
-    };
+        {ConfigWith(Joined(many), "1"), many, true}};
     for (const auto& [file, entries, hide] : cases) {
         SCOPED_TRACE(file ? file->substr(0, 30) : "no file");
         VarrelProcess app(file, deep);
         ASSERT_TRUE(app.Start());
         EXPECT_EQ(Checked(app.Control(IDC_HIDE_AFTER_START)), hide);
-        EXPECT_TRUE(entries.size() > 99 || app.Entries() == entries);  // not printed: megabytes
-        PostCommand(app.Main(), IDC_TAB_CLOSE);
+        ASSERT_TRUE(PostCommand(app.Main(), IDC_TAB_CLOSE));
         EXPECT_EQ(app.WaitForExit(), 0u);
         const std::string saved = app.Config().value_or(""),
                           want = ConfigWith(Joined(entries), hide ? "1" : "0");
-        EXPECT_TRUE(saved.size() >= want.size() &&
-                    saved.substr(saved.size() - want.size()) == want);
+        ASSERT_GE(saved.size(), want.size());
+        EXPECT_TRUE(saved.compare(saved.size() - want.size(), want.size(), want) == 0)
+            << "the file ends otherwise";
     }
 }
 
@@ -74,12 +76,15 @@ TEST(Settings, AFileThatCouldNotBeReadIsReplacedOnlyWithTheUsersWord) {
         UniqueHandle held(CreateFileW(app.ConfigPath().c_str(), GENERIC_READ, 0, nullptr,
                                       OPEN_EXISTING, 0, nullptr));
         const std::string told = app.ConfigPath().string() + "\ncould not be read";
-        ASSERT_TRUE(held && app.Start() && app.Answer(IDOK, told) && app.Entries().empty());
+        ASSERT_TRUE(held) << "holding the file";
+        ASSERT_TRUE(app.Start());
+        ASSERT_TRUE(app.Answer(IDOK, told));
         held.Reset();
-        ASSERT_TRUE(app.Add("3,3") && Command(app.Main(), IDC_TAB_ABOUT));
+        ASSERT_TRUE(app.Add("3,3"));
+        ASSERT_TRUE(Command(app.Main(), IDC_TAB_ABOUT));
         for (int button : {IDCANCEL, answer}) {
-            EXPECT_TRUE(app.Running() && app.Config() == file);
-            PostCommand(app.Main(), IDC_TAB_CLOSE);
+            EXPECT_EQ(app.Config(), file);
+            ASSERT_TRUE(PostCommand(app.Main(), IDC_TAB_CLOSE));
             ASSERT_TRUE(app.Answer(button, told));
         }
         EXPECT_EQ(app.WaitForExit(), 0u);
@@ -94,19 +99,24 @@ TEST(Settings, AFileThatCannotBeWrittenIsLeftOnlyWithTheUsersWord) {
     VarrelProcess app(ConfigWith("5,5"));  // a run of one entry sends nothing
     UniqueHandle held(CreateFileW(app.ConfigPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(held && app.Start() && app.Add("7,7") && Command(app.Main(), IDC_TAB_ABOUT));
-    ASSERT_TRUE(Command(app.Main(), IDC_TAB_MOTION) && app.PressStart() &&
-                app.StartCaption() == "&Stop");
+    ASSERT_TRUE(held) << "holding the file";
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.Add("7,7"));
+    ASSERT_TRUE(Command(app.Main(), IDC_TAB_ABOUT));
+    ASSERT_TRUE(Command(app.Main(), IDC_TAB_MOTION));
+    ASSERT_TRUE(app.PressStart());
+    ASSERT_EQ(app.StartCaption(), "&Stop");
     for (int button : {IDNO, IDYES}) {
-        EXPECT_TRUE(app.Running() && app.Entries() == (Texts{"5,5", "7,7"}));
-        PostCommand(app.Main(), IDC_TAB_CLOSE);
+        EXPECT_EQ(app.Entries(), (Texts{"5,5", "7,7"}));
+        ASSERT_TRUE(PostCommand(app.Main(), IDC_TAB_CLOSE));
         ASSERT_TRUE(WaitFor([&] { return GetLastActivePopup(app.Main()) != app.Main(); }));
         EXPECT_EQ(app.StartCaption(), "&Start");
         ASSERT_TRUE(app.Answer(button, app.ConfigPath().string() + "\n"));
     }
     EXPECT_EQ(app.WaitForExit(), 0u);
     held.Reset();
-    EXPECT_TRUE(app.Config() == ConfigWith("5,5") && !GlobalFindAtomA("Varrel"));
+    EXPECT_EQ(app.Config(), ConfigWith("5,5"));
+    EXPECT_FALSE(GlobalFindAtomA("Varrel"));
     EXPECT_TRUE(ShiftEscapeIsFree());
 }
 
@@ -117,9 +127,11 @@ TEST(Window, AListThatShrankShowsAsAFreshStartWithItsEntries) {
     for (int i = 1; i <= 20; ++i) entries.push_back(std::to_string(i) + "," + std::to_string(i));
     VarrelProcess shrunk(ConfigWith(Joined(entries)));
     VarrelProcess fresh(ConfigWith(Joined(Texts(entries.begin(), entries.begin() + 10))));
-    ASSERT_TRUE(shrunk.Start() && fresh.Start());
+    ASSERT_TRUE(shrunk.Start());
+    ASSERT_TRUE(fresh.Start());
     for (int n = 20; n > 10; --n) {
-        ASSERT_TRUE(shrunk.Select(n - 1) && Command(shrunk.Motion(), IDC_REMOVE));
+        ASSERT_TRUE(shrunk.Select(n - 1));
+        ASSERT_TRUE(Command(shrunk.Motion(), IDC_REMOVE));
         ListView(shrunk.Control(IDC_POINTS));
     }
     EXPECT_EQ(ListView(shrunk.Control(IDC_POINTS)), ListView(fresh.Control(IDC_POINTS)));
@@ -128,8 +140,10 @@ TEST(Window, AListThatShrankShowsAsAFreshStartWithItsEntries) {
 // One program through the whole window, each step from the state the one before left.
 TEST(Window, ViewTabsAddSelectRemoveTheActionDialogAndHide) {
     VarrelProcess app(ConfigWith("100,100 200 1,1 2,2 3,3"));
-    ASSERT_TRUE(app.Start() && app.Add("640,480"));
-    EXPECT_TRUE(IsWindowVisible(app.Motion()) && !IsWindowVisible(app.About()));
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.Add("640,480"));
+    EXPECT_TRUE(IsWindowVisible(app.Motion()));
+    EXPECT_FALSE(IsWindowVisible(app.About()));
     Texts expected = {"100,100", "200", "1,1", "2,2", "3,3", "640,480"};
     // View inverts a disc at the entry a moment (entry 1 has no y: 0); with nothing selected it
     // draws nothing (at entry 0, first); Enter and Esc, posted first, end nothing.
@@ -152,15 +166,19 @@ TEST(Window, ViewTabsAddSelectRemoveTheActionDialogAndHide) {
         return pixels({200, 0}, 0xFFFFFF) == was1;
     }));
     ASSERT_TRUE(Sync(app.Motion()));  // the blink runs on the page's thread: it is over
-    EXPECT_TRUE(pixels({200, 0}) == was1 && !drewUnselected);
+    EXPECT_EQ(pixels({200, 0}), was1) << "the disc stays on the screen";
+    EXPECT_FALSE(drewUnselected) << "View drew with nothing selected";
     // Only hiding the Motion page saves: not hiding a hidden page, nor showing one.
-    ASSERT_TRUE(app.Running() && IsWindowVisible(app.Main()) && Command(app.Main(), IDC_TAB_ABOUT));
-    EXPECT_TRUE(IsWindowVisible(app.About()) && !IsWindowVisible(app.Motion()));
+    ASSERT_TRUE(IsWindowVisible(app.Main())) << "the main window is gone";
+    ASSERT_TRUE(Command(app.Main(), IDC_TAB_ABOUT));
+    EXPECT_TRUE(IsWindowVisible(app.About()));
+    EXPECT_FALSE(IsWindowVisible(app.Motion()));
     std::filesystem::remove(app.ConfigPath());
     for (int t : {IDC_TAB_ABOUT, IDC_TAB_MOTION, IDC_TAB_MOTION})
         ASSERT_TRUE(Command(app.Main(), t));
     EXPECT_FALSE(app.Config());
-    EXPECT_TRUE(IsWindowVisible(app.Motion()) && !IsWindowVisible(app.About()));
+    EXPECT_TRUE(IsWindowVisible(app.Motion()));
+    EXPECT_FALSE(IsWindowVisible(app.About()));
     // What Add appends of the typed text: nothing if blank, the compact form (else the text), at
     // most 14 characters; a double-click adds twice. The eleventh entry brings a sideways bar.
     const char* typed[] = {
@@ -173,16 +191,18 @@ TEST(Window, ViewTabsAddSelectRemoveTheActionDialogAndHide) {
         EXPECT_EQ(app.Position(), typed[i]) << "Add leaves the field as it was";
         EXPECT_EQ((GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL) != 0, expected.size() > 10);
     }
-    ASSERT_TRUE(app.Select(3) && Command(app.Motion(), IDC_REMOVE));
+    ASSERT_TRUE(app.Select(3));
+    ASSERT_TRUE(Command(app.Motion(), IDC_REMOVE));
     expected.erase(expected.begin() + 3);
     EXPECT_EQ(app.Entries(), expected);
     EXPECT_EQ(ListView(list)[1], 0) << "ten entries need no sideways bar";
     EXPECT_EQ(app.Position(), "2,2") << "Select fills the field, Remove leaves it";
-    ASSERT_TRUE(Command(app.Motion(), IDC_REMOVE));  // nothing selected now: nothing goes
-    EXPECT_EQ(app.Entries(), expected);
+    ASSERT_TRUE(Command(app.Motion(), IDC_REMOVE));
+    EXPECT_EQ(app.Entries(), expected) << "Remove with nothing selected";
     // The dialog on an entry with a click: nothing preselected; None replaces it in place, the
     // field stays; Esc, posted before the choice, is served by then, closing nothing.
     HWND dialog = app.OpenActionDialog(9);
+    ASSERT_NE(dialog, nullptr) << "the mouse action dialog did not show";
     auto item = [&](int id) { return GetDlgItem(dialog, id); };
     for (int id : {IDC_ACT_DOWN, IDC_ACT_UP, IDC_ACT_CLICK, IDC_ACT_DOUBLE, IDC_ACT_NONE})
         EXPECT_FALSE(Checked(item(id))) << id;
@@ -195,8 +215,8 @@ TEST(Window, ViewTabsAddSelectRemoveTheActionDialogAndHide) {
     EXPECT_EQ(SendServed(list, LB_GETCURSEL), 9);
     EXPECT_EQ(app.Position(), "640,480,C");
     // Hiding the page saves the list and Hide after start in a file made anew.
-    ASSERT_TRUE(SendServed(app.Control(IDC_HIDE_AFTER_START), BM_CLICK) &&
-                Command(app.Main(), IDC_TAB_ABOUT));
+    ASSERT_TRUE(SendServed(app.Control(IDC_HIDE_AFTER_START), BM_CLICK));
+    ASSERT_TRUE(Command(app.Main(), IDC_TAB_ABOUT));
     EXPECT_EQ(app.Config(), ConfigWith(Joined(expected), "1"));
 }
 
