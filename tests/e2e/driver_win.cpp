@@ -12,6 +12,7 @@
 namespace varrel::e2e {
 
 namespace fs = std::filesystem;
+using testing::Texts, testing::WaitFor;
 
 namespace {
 
@@ -43,7 +44,7 @@ std::string TextOf(HWND window) { return ReadText(window, WM_GETTEXTLENGTH, WM_G
 HWND WaitForWindow(DWORD threadId, const std::string& caption) {
     HWND found = nullptr;
     auto ours = [&] { return !threadId || GetWindowThreadProcessId(found, nullptr) == threadId; };
-    testing::WaitFor([&] {
+    WaitFor([&] {
         while ((found = FindWindowExA(nullptr, found, nullptr, caption.c_str())))
             if (ours() && IsWindowVisible(found)) return true;
         return false;
@@ -159,14 +160,14 @@ Result VarrelProcess::Answer(int button, const std::string& saying) {
         return Result(false) << "the message box says \"" << text << "\", without \"" << saying
                              << '"';
     return Result(PostMessageW(box, WM_COMMAND, button, 0) &&
-                  testing::WaitFor([&] { return !IsWindow(box); }))
+                  WaitFor([&] { return !IsWindow(box); }))
            << "the message box stayed";
 }
 
 Result VarrelProcess::MoveTo(POINT topLeft) {
     SetWindowPos(main_, nullptr, topLeft.x, topLeft.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     RECT box{};
-    return Result(testing::WaitFor([&] {
+    return Result(WaitFor([&] {
                return GetWindowRect(main_, &box) && box.left == topLeft.x && box.top == topLeft.y;
            }))
            << "the window stayed at " << box.left << "," << box.top;
@@ -176,14 +177,12 @@ Result VarrelProcess::Settle() const {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
     if (!Sync(main_)) return Result(false) << "the program does not answer";
-    return Result(testing::WaitFor(
-               [&] { return GetGUIThreadInfo(threadId_, &info) && !info.hwndCapture; }))
+    return Result(WaitFor([&] { return GetGUIThreadInfo(threadId_, &info) && !info.hwndCapture; }))
            << "window " << info.hwndCapture << " keeps the capture";
 }
 
-testing::Texts VarrelProcess::Entries() const {
-    testing::Texts entries(
-        std::max<LRESULT>(SendServed(Control(IDC_POINTS), LB_GETCOUNT).value_or(0), 0));
+Texts VarrelProcess::Entries() const {
+    Texts entries(std::max<LRESULT>(SendServed(Control(IDC_POINTS), LB_GETCOUNT).value_or(0), 0));
     for (std::size_t i = 0; i < entries.size(); ++i)
         entries[i] = ReadText(Control(IDC_POINTS), LB_GETTEXTLEN, LB_GETTEXT, i);
     return entries;

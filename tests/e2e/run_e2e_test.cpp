@@ -40,8 +40,8 @@ class RunTest : public ::testing::Test {
 };
 
 // The typical use by real input: pick two points by dragging from the target image, add them, make
-// the first a click, start, stop by Shift+Esc, leave by the Close tab, which saves. Between, Start
-// and Stop every other way, and a session that ends.
+// the first a click, start, stop by Shift+Esc, leave by the Close tab (its save: the settings
+// tests). Between, Start and Stop every other way, and a session that ends, which saves.
 TEST_F(RunTest, TheTypicalUseByRealInputAndStartAndStopEveryWay) {
     VarrelProcess app;
     // Started clear of every path below, so that the worker never clicks on its own window.
@@ -111,7 +111,6 @@ TEST_F(RunTest, TheTypicalUseByRealInputAndStartAndStopEveryWay) {
         ASSERT_TRUE(WaitFor([&] { return app.StartCaption() == START; }))
             << "run " << run << " goes on after its stop, the button reads " << app.StartCaption();
         const auto events = ExpectQuietAfter(testing::Now());
-        EXPECT_EQ(app.StartCaption(), START);
         EXPECT_TRUE(IsLaps(EventTexts(events, button), lap, 2)) << "the laps of run " << run;
         ASSERT_TRUE(app.Settle());
         EXPECT_EQ(IsIconic(app.Main()) != FALSE, run == 2);
@@ -130,7 +129,6 @@ TEST_F(RunTest, TheTypicalUseByRealInputAndStartAndStopEveryWay) {
     ASSERT_TRUE(app.Settle());
     Click(CentreOf(GetDlgItem(app.Main(), IDC_TAB_CLOSE)));
     EXPECT_EQ(app.WaitForExit(), 0u);
-    EXPECT_EQ(app.Config(), ConfigWith("150,120,C 160,120", "1"));
 }
 
 }  // namespace
