@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <optional>
 #include <random>
 #include <tuple>
 
@@ -61,6 +62,16 @@ TEST(ApplyAction, WorksOnTheThirdFieldAsTheParserFindsIt) {
         {"640,480,,", C::Click, "640,480,,,C"}};
     for (const auto& [entry, choice, result] : cases)
         EXPECT_EQ(ApplyAction(entry, choice), result) << entry << " " << static_cast<int>(choice);
+}
+
+// What Add takes: the compact form when it fits an entry, else nothing; never a cut of it, which
+// would be another point or lose the action.
+TEST(TypedEntry, IsTheCompactFormThatFitsAnEntryOrNothing) {
+    const std::pair<const char*, std::optional<std::string>> cases[] = {
+        {"-10000,-10000,C", std::nullopt},      {"99999999999,-99999999999", std::nullopt},
+        {"12345678901234", "12345678901234"},   {"  -1000 , -1000 ,C ", "-1000,-1000,C"},
+        {"  -1000 , -1000 , C", "-1000,-1000"}, {" \t ", ""}};
+    for (const auto& [typed, entry] : cases) EXPECT_EQ(TypedEntry(typed), entry) << typed;
 }
 
 TEST(CompactEntry, ReadsAsTheTypedTextWithoutWhiteSpace) {
