@@ -125,38 +125,31 @@ TEST_F(RunTest, TheTypicalUseByRealInputAndStartAndStopEveryWay) {
     EXPECT_EQ(app.Config(), ConfigWith("150,120,C 160,120", "1"));
 }
 
-// View during a run leaves the window answering: Shift+Esc, or Stop, pressed while the disc shows
-// ends the run at once, and the disc goes with it. How soon the pointer's last move came is
-// printed.
-TEST_F(RunTest, ShiftEscOrStopDuringAViewBlinkEndsTheRunAtOnce) {
+// View during a run leaves the window answering: Shift+Esc pressed while the disc shows ends the
+// run at once. How soon the pointer's last move came is printed.
+TEST_F(RunTest, ShiftEscDuringAViewBlinkEndsTheRunAtOnce) {
     VarrelProcess app(ConfigWith("150,120 250,120"));
     ASSERT_TRUE(hook.Installed());
     ASSERT_TRUE(app.Start());
     ASSERT_TRUE(app.MoveTo({700, 520}));  // clear of the path
+    ASSERT_TRUE(app.PressStart());
+    ASSERT_TRUE(hook.WaitForTexts(3));
     const ScreenDc screen;
     const COLORREF was = GetPixel(screen.Get(), 250, 122);  // in the disc at the second entry
+    ASSERT_TRUE(app.Select(1));
+    PostCommand(app.Motion(), IDC_VIEW);
+    ASSERT_TRUE(testing::WaitFor([&] { return GetPixel(screen.Get(), 250, 122) != was; }));
+    const int64_t pressed = testing::Now();
+    PressKeys({VK_SHIFT, VK_ESCAPE});
+    ASSERT_TRUE(testing::WaitFor([&] { return app.StartCaption() == START; }));
+    const std::vector<testing::MouseEvent> events = ExpectQuietAfter(testing::Now());  // moves only
+    const int64_t lastMove = events.empty() ? pressed : events.back().time;
     LARGE_INTEGER perSecond;
     QueryPerformanceFrequency(&perSecond);
-    for (const bool byKey : {true, false}) {
-        ASSERT_TRUE(app.PressStart());
-        ASSERT_TRUE(hook.WaitForTexts(3));
-        ASSERT_TRUE(app.Select(1));
-        PostCommand(app.Motion(), IDC_VIEW);
-        ASSERT_TRUE(testing::WaitFor([&] { return GetPixel(screen.Get(), 250, 122) != was; }));
-        const int64_t pressed = testing::Now();
-        if (byKey) PressKeys({VK_SHIFT, VK_ESCAPE});
-        ASSERT_TRUE(byKey || app.PressStart());
-        ASSERT_TRUE(testing::WaitFor([&] { return app.StartCaption() == START; }));
-        int64_t lastMove = pressed;
-        for (const testing::MouseEvent& e : ExpectQuietAfter(testing::Now()))
-            if (e.kind == 'M' && e.time > lastMove) lastMove = e.time;
-        const double ms = (lastMove - pressed) * 1000.0 / perSecond.QuadPart;
-        std::cout << "the pointer's last move came " << std::fixed << std::setprecision(1) << ms
-                  << " ms after " << (byKey ? "Shift+Esc" : "Stop") << " during View\n";
-        EXPECT_LT(ms, 200) << (byKey ? "Shift+Esc" : "Stop");
-        EXPECT_EQ(GetPixel(screen.Get(), 250, 122), was) << "the disc is left on the screen";
-        hook.Clear();
-    }
+    const double ms = (lastMove - pressed) * 1000.0 / perSecond.QuadPart;  // before it: negative
+    std::cout << "the pointer's last move came " << std::fixed << std::setprecision(1) << ms
+              << " ms after Shift+Esc during View\n";
+    EXPECT_LT(ms, 200);
 }
 
 }  // namespace
