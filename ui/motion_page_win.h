@@ -10,8 +10,8 @@ namespace varrel {
 
 // The page's status line: why Add added nothing (until Position changes), else that the run
 // goes on without its hotkey (until a Start gets it).
-constexpr char ADD_REFUSED_TEXT[] = "Not added: an entry has at most 14 characters.";
-constexpr char NO_STOP_KEY_TEXT[] = "Shift+Esc will not stop this run; Stop will.";
+constexpr char ADD_REFUSED_TEXT[] = "Not added: more than 14 characters.";
+constexpr char NO_STOP_KEY_TEXT[] = "Shift+Esc won't stop this run; Stop will.";
 
 // Columns of the point list that its width shows whole.
 constexpr int POINT_LIST_COLUMNS = 2;

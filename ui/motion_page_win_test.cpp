@@ -43,11 +43,11 @@ struct PageHere {
     HWND parent = nullptr, page = nullptr;
 };
 
-std::vector<COLORREF> DiscPixels() {  // the disc's box as the screen shows it
+std::vector<COLORREF> DiscPixels() {  // the disc's box as the screen shows it: its lower half
     const ScreenDc screen;
     std::vector<COLORREF> pixels;
     constexpr int r = VIEW_DISC_RADIUS;
-    for (int y = DISC.y - r; y < DISC.y + r; ++y)
+    for (int y = DISC.y; y < DISC.y + r; ++y)
         for (int x = DISC.x - r; x < DISC.x + r; ++x)
             pixels.push_back(GetPixel(screen.Get(), x, y));
     return pixels;

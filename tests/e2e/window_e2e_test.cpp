@@ -163,7 +163,7 @@ TEST(Window, ViewTabsAddSelectRemoveTheActionDialogAndHide) {
         EXPECT_EQ(app.Entries(), expected) << typed[i];
         EXPECT_EQ(app.Position(), typed[i]) << "Add leaves the field as it was";
         EXPECT_EQ(TextOf(app.Control(IDC_STATUS)),
-                  i == 3 || i == 4 ? "Not added: an entry has at most 14 characters." : "")
+                  i == 3 || i == 4 ? "Not added: more than 14 characters." : "")
             << typed[i];
         EXPECT_EQ((GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL) != 0, expected.size() > 10);
     }
