@@ -135,4 +135,10 @@ PointEntry CompactEntry(std::string_view typed) {
     return compact;
 }
 
+std::optional<PointEntry> TypedEntry(std::string_view typed) {
+    PointEntry entry = CompactEntry(typed);
+    if (entry.size() > MAX_ENTRY_CHARS) return std::nullopt;
+    return entry;
+}
+
 }  // namespace varrel

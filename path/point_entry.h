@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -69,5 +70,9 @@ PointEntry ApplyAction(std::string_view entry, ActionChoice choice);
 // white space comes back as it is; text of white space only, like no text, gives "" (nothing was
 // typed).
 PointEntry CompactEntry(std::string_view typed);
+
+// What Add makes of typed text: its compact form (empty when nothing was typed), or nothing when
+// that does not fit an entry. Never a cut of it: a cut could make another point or drop the action.
+std::optional<PointEntry> TypedEntry(std::string_view typed);
 
 }  // namespace varrel

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <optional>
 #include <random>
 #include <tuple>
 
@@ -68,6 +69,11 @@ TEST(CompactEntry, ReadsAsTheTypedTextWithoutWhiteSpace) {
         {" 12 , 34 ", "12,34"}, {"10 20", "10"}, {"12,34, C", "12,34"}, {"1, ,C", "1,0,C"},
         {"- 5,+ 7", "-,+"},     {" \t ", ""},    {"1,2,C x,9", "1,2,C"}};
     for (const auto& [typed, stored] : cases) EXPECT_EQ(CompactEntry(typed), stored) << typed;
+    // Add takes the compact form when it fits an entry, else nothing: a cut is another point.
+    for (const char* fits : {" -1000 , -1000 ,C ", "12345678901234"})
+        EXPECT_EQ(TypedEntry(fits), CompactEntry(fits)) << fits;
+    for (const char* tooLong : {"-10000,-10000,C", "99999999999,-99999999999"})
+        EXPECT_EQ(TypedEntry(tooLong), std::nullopt) << tooLong;
     // Any text of the characters the parser looks at: it reads the fields strtok finds at commas
     // as strtoll clamped to 32 bits reads them, the third's first character as the action; the
     // compact form has no white space and reads the same from any record; an action applied to an

@@ -1,9 +1,6 @@
 // MotionPage: one dialog procedure that dispatches each message to a small handler.
 #include "ui/motion_page_win.h"
 
-#include <algorithm>
-#include <climits>
-#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,6 +15,7 @@
 #include "ui/position_picker_win.h"
 #include "ui/run_control_win.h"
 #include "ui/scaled_layout_win.h"
+#include "ui/view_blink_win.h"
 #include "win/owned_win.h"
 #include "win/text_win.h"
 
@@ -25,10 +23,14 @@ namespace varrel {
 
 namespace {
 
-// The page's run control and position picker; the program has one motion page.
+static_assert(MAX_ENTRY_CHARS == 14, "the refusal names the longest entry");
+
+// The page's run control, position picker and View blink; the program has one motion page.
 std::unique_ptr<RunControl> g_runControl;
 PositionPicker g_picker;
+ViewBlink g_blink;
 std::optional<SettingsTrouble> g_unreadSettings;
+bool g_addRefused = false;  // until Position changes
 
 ListBoxPointList Points(HWND page) { return ListBoxPointList(GetDlgItem(page, IDC_POINTS), page); }
 
@@ -48,59 +50,64 @@ void LoadSettings(HWND page) {
     CheckDlgButton(page, IDC_HIDE_AFTER_START, hideAfterStart ? BST_CHECKED : BST_UNCHECKED);
 }
 
-// One corner coordinate of the disc's box; far-off entries must not overflow.
-int DiscEdge(int32_t centre, int offset) {
-    return static_cast<int>(std::clamp<int64_t>(int64_t{centre} + offset, INT_MIN, INT_MAX));
-}
-
-// Draws the disc in XOR mode an even number of times, so the screen ends as it was.
-void BlinkDisc(ScreenPoint at) {
-    const ScreenDc screen;
-    if (!screen) return;
-    const int oldMode = SetROP2(screen.Get(), R2_XORPEN);
-    for (int draw = 0; draw < VIEW_BLINK_DRAWS; ++draw) {
-        Ellipse(screen.Get(), DiscEdge(at.x, -VIEW_DISC_RADIUS), DiscEdge(at.y, -VIEW_DISC_RADIUS),
-                DiscEdge(at.x, VIEW_DISC_RADIUS), DiscEdge(at.y, VIEW_DISC_RADIUS));
-        // Some display systems queue screen drawing until something reads the screen back
-        // (Wine over X does): one pixel read makes each draw show before the pause.
-        GetPixel(screen.Get(), at.x, at.y);
-        Sleep(VIEW_BLINK_PAUSE_MS);
+// Shown only when it changes, so that a screen reader hears of a change only.
+void ShowStatus(HWND page) {
+    const char* text = "";
+    if (g_addRefused) {
+        text = ADD_REFUSED_TEXT;
+    } else if (g_runControl && g_runControl->StopKeyMissing()) {
+        text = NO_STOP_KEY_TEXT;
     }
-    SetROP2(screen.Get(), oldMode);
+    if (WindowText(GetDlgItem(page, IDC_STATUS)) != text) SetDlgItemTextA(page, IDC_STATUS, text);
 }
 
+// The blink ends before the run's start or stop repaints the page or minimizes the window.
 INT_PTR OnInitDialog(HWND page) {
     FitPointListColumns(page);
     LoadSettings(page);
-    g_runControl =
-        std::make_unique<RunControl>(page, g_app.mainWindow ? g_app.mainWindow : GetParent(page));
+    g_runControl = std::make_unique<RunControl>(
+        page, g_app.mainWindow ? g_app.mainWindow : GetParent(page), [] { g_blink.End(); });
     return TRUE;
 }
 
-// The page goes with the main window: a running worker is ended and the hotkey given back.
+// The page goes with the main window: a running worker is ended and the hotkey given back; a
+// blink leaves the screen as it was.
 INT_PTR OnDestroy() {
     g_runControl.reset();
+    g_blink.End();
     return FALSE;
 }
 
 // Only a page that was shown saves when it is hidden: hiding it again changes nothing, and a
-// hide caused by the parent (status non-zero) is not the user leaving the page.
+// hide caused by the parent (status non-zero) is not the user leaving the page. Any hide ends a
+// blink first: what shows in the page's place next is drawn anew.
 INT_PTR OnShowWindow(HWND page, bool shown, LPARAM status) {
+    if (!shown) g_blink.End();
     const bool wasVisible = (GetWindowLongPtrA(page, GWL_STYLE) & WS_VISIBLE) != 0;
     // A failed save is not shown here: the list stays in the window, and Close saves again.
     if (!shown && status == 0 && wasVisible) SaveMotionPageSettings(page);
     return TRUE;
 }
 
-// The whole field is read, then cut to the longest entry: a picked -1234,1234 stays whole. White
-// space would split the entry in the settings file, so the entry is stored in its compact form,
-// which reads the same; the cut comes after, so that blanks do not push the action out. A field of
-// only blanks looks empty and adds nothing, as an empty one does.
+// White space would split the entry in the settings file, so the entry is stored in its compact
+// form, which reads the same. A text too long for an entry even so is refused, with the reason on
+// the status line, and Position keeps it to be corrected. A field of only blanks looks empty and
+// adds nothing, as an empty one does.
 void OnAdd(HWND page) {
-    std::string text = CompactEntry(WindowText(GetDlgItem(page, IDC_POSITION)));
-    if (text.size() > MAX_ENTRY_CHARS) text.resize(MAX_ENTRY_CHARS);
-    if (text.empty()) return;
-    Points(page).Append(text);
+    const std::optional<PointEntry> entry = TypedEntry(WindowText(GetDlgItem(page, IDC_POSITION)));
+    if (!entry) {
+        g_addRefused = true;
+        ShowStatus(page);
+        return;
+    }
+    if (!entry->empty()) Points(page).Append(*entry);
+}
+
+// Typed, picked or an entry's text: a refusal of what was there before no longer applies.
+void OnPositionChanged(HWND page) {
+    if (!g_addRefused) return;
+    g_addRefused = false;
+    ShowStatus(page);
 }
 
 void OnSelectionChanged(HWND page) {
@@ -135,11 +142,12 @@ void OnView(HWND page) {
     if (!text) return;
     ScreenPoint at{0, 0};
     ParseEntry(*text, at);
-    BlinkDisc(at);
+    g_blink.Start(page, at);
 }
 
-void OnStartStop() {
+void OnStartStop(HWND page) {
     if (g_runControl) g_runControl->OnStartStop();
+    ShowStatus(page);
 }
 
 void OnPointsNotification(HWND page, int code) {
@@ -161,11 +169,14 @@ INT_PTR OnCommand(HWND page, int id, int code) {
         case IDC_ADD:
             OnAdd(page);
             break;
+        case IDC_POSITION:
+            if (code == EN_CHANGE) OnPositionChanged(page);
+            break;
         case IDC_POINTS:
             OnPointsNotification(page, code);
             break;
         case IDC_START:
-            OnStartStop();
+            OnStartStop(page);
             break;
         case IDC_REMOVE:
             OnRemove(page);
@@ -209,6 +220,11 @@ INT_PTR OnDpiChangedAfterParent(HWND page) {
 
 INT_PTR OnHotKey(WPARAM wParam, LPARAM lParam) {
     if (g_runControl) g_runControl->OnHotKey(wParam, lParam);
+    return TRUE;
+}
+
+INT_PTR OnTimer(WPARAM id) {
+    if (id == VIEW_BLINK_TIMER) g_blink.OnTimer();
     return TRUE;
 }
 
@@ -280,6 +296,8 @@ INT_PTR CALLBACK MotionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
             return OnCaptureChanged(page, lParam);
         case WM_HOTKEY:
             return OnHotKey(wParam, lParam);
+        case WM_TIMER:
+            return OnTimer(wParam);
         case DPI_CHANGED_AFTER_PARENT_MESSAGE:
             return OnDpiChangedAfterParent(page);
         case WM_CLOSE:

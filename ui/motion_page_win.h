@@ -8,10 +8,11 @@
 
 namespace varrel {
 
-// The blink that View shows at an entry's position.
-constexpr int VIEW_BLINK_DRAWS = 6;  // each draw inverts the last: the disc shows three times
-constexpr DWORD VIEW_BLINK_PAUSE_MS = 200;
-constexpr int VIEW_DISC_RADIUS = 5;
+// The page's status line: why Add added nothing (until Position changes), else that the run
+// goes on without its hotkey (until a Start gets it).
+constexpr char ADD_REFUSED_TEXT[] = "Not added: more than 14 characters.";
+constexpr char NO_STOP_KEY_TEXT[] = "Shift+Esc won't stop this run; Stop will.";
+
 // Columns of the point list that its width shows whole.
 constexpr int POINT_LIST_COLUMNS = 2;
 

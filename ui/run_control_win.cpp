@@ -1,13 +1,18 @@
 // RunControl: starts the worker on the point list and ends it from the button or the hotkey.
 #include "ui/run_control_win.h"
 
+#include <utility>
+
 #include "resources/resource.h"
 #include "win/text_win.h"
 
 namespace varrel {
 
-RunControl::RunControl(HWND page, HWND mainWindow)
-    : page_(page), mainWindow_(mainWindow), list_(GetDlgItem(page, IDC_POINTS), page) {}
+RunControl::RunControl(HWND page, HWND mainWindow, std::function<void()> runChanging)
+    : page_(page),
+      mainWindow_(mainWindow),
+      runChanging_(std::move(runChanging)),
+      list_(GetDlgItem(page, IDC_POINTS), page) {}
 
 RunControl::~RunControl() {
     worker_.End();
@@ -38,7 +43,9 @@ void RunControl::EndRun() {
 // caption stays "&Start" and the next Start tries again.
 void RunControl::Start() {
     RegisterStopHotKey();
+    stopKeyMissing_ = !hotKeyRegistered_;
     if (!worker_.Start(list_, run_)) return;
+    if (runChanging_) runChanging_();
     SetDlgItemTextA(page_, IDC_START, STOP_CAPTION);
     if (IsDlgButtonChecked(page_, IDC_HIDE_AFTER_START) == BST_CHECKED) {
         ShowWindow(mainWindow_, SW_MINIMIZE);
@@ -48,6 +55,7 @@ void RunControl::Start() {
 void RunControl::Stop() {
     worker_.End();
     run_.Release();
+    if (runChanging_) runChanging_();
     SetDlgItemTextA(page_, IDC_START, START_CAPTION);
 }
 

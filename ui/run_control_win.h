@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -20,8 +21,9 @@ constexpr char HOTKEY_ATOM_NAME[] = "Varrel";
 class RunControl {
   public:
     // page: the motion page (owner of the button, the list and the hotkey); mainWindow: the
-    // window that "Hide after start" minimizes.
-    RunControl(HWND page, HWND mainWindow);
+    // window that "Hide after start" minimizes; runChanging: called once a run has started or
+    // ended, before the caption changes or the window is minimized.
+    RunControl(HWND page, HWND mainWindow, std::function<void()> runChanging = {});
     // Ends a running worker and gives the hotkey and its atom back.
     ~RunControl();
     RunControl(const RunControl&) = delete;
@@ -32,6 +34,9 @@ class RunControl {
     void ReleaseHotKey();                         // unregisters Shift+Esc and deletes the atom
     // Stops a run that goes on, as the Stop button does; nothing while idle.
     void EndRun();
+    // The last Start could not register Shift+Esc (another program, or another copy, holds it):
+    // only the button stops the run. Stays so until a Start registers it.
+    bool StopKeyMissing() const { return stopKeyMissing_; }
 
   private:
     void Start();
@@ -40,11 +45,13 @@ class RunControl {
 
     HWND page_;
     HWND mainWindow_;
+    std::function<void()> runChanging_;
     ListBoxPointList list_;
     RunList run_;
     MotionWorker worker_;
     ATOM atom_ = 0;
     bool hotKeyRegistered_ = false;
+    bool stopKeyMissing_ = false;
 };
 
 }  // namespace varrel
