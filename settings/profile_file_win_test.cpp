@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -26,7 +28,9 @@ class ProfileFileTest : public ::testing::Test {
     // Whether the save reached the file; the system's reason is kept when it did not.
     bool Save() {
         ProfileFile file(path_);
-        const bool saved = SaveConfig(file, VectorPointList({"1,1"}), true);
+        std::optional<std::string> known;
+        const bool saved = SaveConfig(file, VectorPointList({"1,1"}), true, known,
+                                      ChangedList::Replace) == SaveResult::Saved;
         EXPECT_EQ(file.LastError() != 0, !saved);
         return saved;
     }
@@ -38,6 +42,31 @@ class ProfileFileTest : public ::testing::Test {
 
     fs::path dir_ = fs::temp_directory_path() / ("varrel-" + std::to_string(GetCurrentProcessId()));
     std::wstring path_ = (dir_ / CONFIG_FILE_NAME).wstring();
+};
+
+// A volume where a file grows to `limit` bytes and no further (a full disk), and where the write
+// that would pass byte `brokenAt` fails there, once (a failing disk); each puts down what fits.
+struct FullVolume : FileWrites {
+    FullVolume(LONGLONG limit, LONGLONG brokenAt) : limit(limit), brokenAt(brokenAt) {}
+    static LONGLONG At(HANDLE file) {
+        LARGE_INTEGER at{};
+        SetFilePointerEx(file, LARGE_INTEGER{}, &at, FILE_CURRENT);
+        return at.QuadPart;
+    }
+    bool Write(HANDLE file, const char* data, DWORD size, DWORD& put) override {
+        const LONGLONG end = std::min(limit, brokenAt), at = At(file);
+        if (at + size <= end) return FileWrites::Write(file, data, size, put);
+        FileWrites::Write(file, data, static_cast<DWORD>(std::max(end - at, 0LL)), put);
+        brokenAt = LLONG_MAX;
+        SetLastError(ERROR_DISK_FULL);
+        return false;
+    }
+    bool SetEnd(HANDLE file) override {
+        if (At(file) <= limit) return FileWrites::SetEnd(file);
+        SetLastError(ERROR_DISK_FULL);
+        return false;
+    }
+    LONGLONG limit, brokenAt;
 };
 
 // Held meanwhile by a program that shares reading and writing but not deletion, the file cannot be
@@ -52,7 +81,7 @@ TEST_F(ProfileFileTest, ValuesComeBackWholeAndTheRestOfTheFileStays) {
                                        : nullptr);
         for (const std::string& value :
              {std::string(1 << 20, 'v'), std::string("\xe9 \x81"), std::string()}) {
-            EXPECT_TRUE(file.Write("Main", "Point", value));
+            EXPECT_TRUE(file.Write("Main", {{"Point", value}}));
             EXPECT_TRUE(ProfileFile(path_).Read("Main", "Point") == value);  // a megabyte
         }
         EXPECT_EQ(Content(), "; kept\r\n[Main]\nPoint=\n[B]\nx=1");
@@ -75,7 +104,7 @@ TEST_F(ProfileFileTest, AUtf16FileIsReadAndStaysUtf16) {
         std::ofstream(fs::path(path_), std::ios::binary) << utf16(other);
         ProfileFile file(path_);
         EXPECT_EQ(file.Read("Main", "Point"), "1,2");
-        EXPECT_TRUE(file.Write("Main", "Hide", "1"));
+        EXPECT_TRUE(file.Write("Main", {{"Hide", "1"}}));
         EXPECT_EQ(Content(), utf16(other + L"Hide=1\r\n"));
         std::ofstream(fs::path(path_), std::ios::binary | std::ios::app) << 'x';
         EXPECT_FALSE(ProfileFile(path_).Load(0));
@@ -109,6 +138,32 @@ TEST_F(ProfileFileTest, LoadTellsAMissingFileFromOneThatIsThereButCannotBeRead) 
     fs::create_directory(path_);
     EXPECT_FALSE(ProfileFile(path_).Load(0));
     EXPECT_FALSE(Save());
+}
+
+// Where no new file can be put beside it (a folder has that name here), the file is written in
+// place. A volume too full for the new text, or for the second of two writes, or a write failing
+// part-way, leaves the file as it was, and the save says it failed.
+TEST_F(ProfileFileTest, AWriteInPlaceThatCannotCompleteLeavesTheFileAsItWas) {
+    const std::string other = "[Other]\r\nx=" + std::string(3400, 'x') + "\r\n";
+    const std::string old = "[Main]\r\nPoint=1,1\r\n" + other;
+    const std::string saved = "[Main]\r\nPoint=1,1 -10000,-10000,C\r\nHide=1\r\n" + other;
+    const LONGLONG size = static_cast<LONGLONG>(old.size()), never = LLONG_MAX;
+    ASSERT_TRUE(fs::create_directory(path_ + L".new"));
+    for (const auto& [limit, brokenAt] :
+         {std::pair{size, never}, {size + 16, never}, {never, 20LL}, {never, never}}) {
+        std::ofstream(fs::path(path_), std::ios::binary) << old;
+        FullVolume volume(limit, brokenAt);
+        ProfileFile file(path_, volume);
+        std::optional<std::string> known = "1,1";
+        const bool ok = SaveConfig(file, VectorPointList({"1,1", "-10000,-10000,C"}), true, known,
+                                   ChangedList::Ask) == SaveResult::Saved;
+        EXPECT_EQ(ok, limit == never && brokenAt == never)
+            << "limit " << limit << ", broken at " << brokenAt;
+        const std::string now = Content();  // not printed whole: 3,400 bytes
+        EXPECT_TRUE(now == (ok ? saved : old))
+            << "limit " << limit << ", broken at " << brokenAt << ": " << now.size() << " bytes, "
+            << now.substr(0, 40);
+    }
 }
 
 }  // namespace

@@ -108,10 +108,13 @@ void ShowAboutTab() {
     ShowWindow(g_app.aboutPage, SW_SHOW);
 }
 
-// True when the settings reached the file, or the user chose to close without them.
+// True when the settings reached the file, or the user chose to close without them; false when
+// the user chose to stay.
 bool SavedOrLetGo(HWND window) {
-    const std::optional<SettingsTrouble> failure = SaveMotionPageSettings(g_app.motionPage);
+    const std::optional<SettingsTrouble> failure =
+        SaveMotionPageSettingsAsking(g_app.motionPage, window, true);
     if (!failure) return true;
+    if (failure->listChanged) return false;
     const std::wstring question = L"The settings could not be saved to\n" + failure->file +
                                   L"\n\n" + failure->reason + L"\n\nClose without saving them?";
     return MessageBoxW(window, question.c_str(), MESSAGE_CAPTION,
@@ -191,13 +194,14 @@ INT_PTR OnClose(HWND window) {
 
 // The session ends (log off, a restart; WM_QUERYENDSESSION before it is left to the dialog
 // manager, which agrees): the user chose no discard, so the run ends and the settings are saved
-// as the Close tab saves them, but with no question, as nobody is there to answer one (a file
-// that could not be read at start is left as it is). The system ends the program once this
+// as the Close tab saves them, but with no question, as nobody is there to answer one: a file
+// that could not be read at start is left as it is, and a list that another copy saved meanwhile
+// gives way to this copy's, the last the user here did. The system ends the program once this
 // returns.
 INT_PTR OnEndSession(HWND window, bool ending) {
     if (ending) {
         EndMotionPageRun();
-        SaveMotionPageSettings(g_app.motionPage);
+        SaveMotionPageSettings(g_app.motionPage, ChangedList::Replace);
     }
     SetWindowLongPtrA(window, DWLP_MSGRESULT, 0);
     return TRUE;

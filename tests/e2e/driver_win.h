@@ -53,12 +53,20 @@ inline POINT CentreOf(HWND window) {
 inline void Click(POINT p) { Mouse({{0, p}, {MOUSEEVENTF_LEFTDOWN, p}, {MOUSEEVENTF_LEFTUP, p}}); }
 void PressKeys(std::initializer_list<WORD> keys);  // pressed in order, released in reverse
 
+class VarrelProcess;
+struct SameFolderAs {
+    const VarrelProcess& first;
+};
+
 // One run of varrel.exe, copied into a fresh folder of its own (so its varrel.cfg is its own).
 class VarrelProcess {
   public:
     // config: written there first as varrel.cfg; folder: added to its name (a backslash: deeper).
     explicit VarrelProcess(std::optional<std::string> config = std::nullopt,
                            const std::wstring& folder = L"");
+    // Another copy in the folder of the first, which keeps the folder and removes it.
+    explicit VarrelProcess(SameFolderAs other)
+        : top_(other.first.top_), dir_(other.first.dir_), ownsFolder_(false) {}
     ~VarrelProcess();  // ends a program still running, removes the folder
 
     // Starts the program and waits until its main window and both pages exist.
@@ -91,6 +99,7 @@ class VarrelProcess {
 
   private:
     std::filesystem::path top_, dir_;  // the folder made for it, and the one it runs in
+    bool ownsFolder_ = true;
     UniqueHandle process_;
     DWORD threadId_ = 0;
     HWND main_ = nullptr, motion_ = nullptr, about_ = nullptr;

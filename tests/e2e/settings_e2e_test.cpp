@@ -1,0 +1,47 @@
+// End-to-end tests of whose settings a save keeps: a file that could not be read, two copies.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/driver_win.h"
+
+namespace varrel::e2e {
+namespace {
+
+// A UTF-16 file cut inside a character: the start says why in plain words; Yes at the Close puts
+// the settings shown in its place without reading it again.
+TEST(Settings, YesReplacesAFileThatCouldNotBeReadWithoutReadingItAgain) {
+    VarrelProcess app(std::string("\xFF\xFE[\0M\0]\0x", 9));
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.Answer(IDOK, "could not be read:\nThe file is not text Varrel can read"));
+    ASSERT_TRUE(app.Add("3,3"));
+    PostCommand(app.Main(), IDC_TAB_CLOSE);
+    ASSERT_TRUE(app.Answer(IDYES, "Replace it with the settings shown now?"));
+    EXPECT_EQ(app.WaitForExit(), 0u);
+    EXPECT_EQ(app.Config(), ConfigWith("3,3"));
+}
+
+// Two copies in one folder: B, started before A saved, is asked before its save replaces A's list,
+// at About (No, the default, keeps A's list) and at the Close (Yes replaces it). At the session's
+// end nobody is asked: A writes its own list back.
+TEST(Settings, TwoCopiesInOneFolderReplaceEachOthersListOnlyWhenTheUserSaysSo) {
+    VarrelProcess a(ConfigWith("1,1"));
+    VarrelProcess b(SameFolderAs{a});
+    ASSERT_TRUE(a.Start());
+    ASSERT_TRUE(b.Start());
+    ASSERT_TRUE(a.Add("7,7"));
+    ASSERT_TRUE(Command(a.Main(), IDC_TAB_ABOUT));
+    EXPECT_EQ(a.Config(), ConfigWith("1,1 7,7"));
+    ASSERT_TRUE(b.Add("8,8"));
+    const std::string asked = "was changed by another program";
+    PostCommand(b.Main(), IDC_TAB_ABOUT);
+    ASSERT_TRUE(b.Answer(IDNO, asked));
+    EXPECT_EQ(b.Config(), ConfigWith("1,1 7,7"));
+    PostCommand(b.Main(), IDC_TAB_CLOSE);
+    ASSERT_TRUE(b.Answer(IDYES, asked));
+    EXPECT_EQ(b.WaitForExit(), 0u);
+    EXPECT_EQ(b.Config(), ConfigWith("1,1 8,8"));
+    EXPECT_TRUE(SendServed(a.Main(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF));
+    EXPECT_EQ(a.Config(), ConfigWith("1,1 7,7"));
+}
+
+}  // namespace
+}  // namespace varrel::e2e
