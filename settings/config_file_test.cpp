@@ -74,7 +74,6 @@ TEST(ConfigFile, LoadsTheTokensBetweenSpacesAndHideLikeAtoiThenSavesPointThenHid
     std::optional<std::string> known;
     EXPECT_EQ(SaveConfig(failing, VectorPointList({"1,1"}), true, known, ChangedList::Replace),
               SaveResult::Failed);
-    EXPECT_EQ(known, NONE);
 }
 
 // This copy loaded or last saved `known`; the store holds `stored` (another copy saved since?) and
@@ -93,10 +92,9 @@ TEST(ConfigFile, AListChangedInTheStoreSinceThisCopyReadItIsNotReplacedUnseen) {
         testing::MemoryProfileStore store;
         if (stored) store.values["[Main]Point"] = *stored;
         std::optional<std::string> knownAfter = known;
-        const std::optional<std::string> written = "2,2";
         EXPECT_EQ(SaveConfig(store, VectorPointList({"2,2"}), true, knownAfter, onChanged), result);
-        EXPECT_EQ(store.Read("Main", "Point"), replaced ? written : stored);
-        EXPECT_EQ(knownAfter, replaced ? written : known) << "the list this copy knows";
+        EXPECT_EQ(store.Read("Main", "Point"), replaced ? "2,2" : stored);
+        EXPECT_EQ(knownAfter, replaced ? "2,2" : known) << "the list this copy knows";
         EXPECT_EQ(store.Read("Main", "Hide").value_or("none"), result == R::Saved ? "1" : "none");
     }
 }

@@ -46,6 +46,7 @@ class ProfileFileTest : public ::testing::Test {
 
 // A volume where a file grows to `limit` bytes and no further (a full disk), and where the write
 // that would pass byte `brokenAt` fails there, once (a failing disk); each puts down what fits.
+// It counts the bytes written.
 struct FullVolume : FileWrites {
     FullVolume(LONGLONG limit, LONGLONG brokenAt) : limit(limit), brokenAt(brokenAt) {}
     static LONGLONG At(HANDLE file) {
@@ -55,8 +56,11 @@ struct FullVolume : FileWrites {
     }
     bool Write(HANDLE file, const char* data, DWORD size, DWORD& put) override {
         const LONGLONG end = std::min(limit, brokenAt), at = At(file);
-        if (at + size <= end) return FileWrites::Write(file, data, size, put);
-        FileWrites::Write(file, data, static_cast<DWORD>(std::max(end - at, 0LL)), put);
+        const bool whole = at + size <= end;
+        const bool wrote = FileWrites::Write(
+            file, data, whole ? size : static_cast<DWORD>(std::max(end - at, 0LL)), put);
+        written += put;
+        if (whole) return wrote;
         brokenAt = LLONG_MAX;
         SetLastError(ERROR_DISK_FULL);
         return false;
@@ -66,7 +70,7 @@ struct FullVolume : FileWrites {
         SetLastError(ERROR_DISK_FULL);
         return false;
     }
-    LONGLONG limit, brokenAt;
+    LONGLONG limit, brokenAt, written = 0;
 };
 
 // Held meanwhile by a program that shares reading and writing but not deletion, the file cannot be
@@ -141,8 +145,9 @@ TEST_F(ProfileFileTest, LoadTellsAMissingFileFromOneThatIsThereButCannotBeRead) 
 }
 
 // Where no new file can be put beside it (a folder has that name here), the file is written in
-// place. A volume too full for the new text, or for the second of two writes, or a write failing
-// part-way, leaves the file as it was, and the save says it failed.
+// place. A volume too full for the new text (for any of it, or for Hide after Point), or a write
+// failing part-way, leaves the file as it was, and the write says it failed. Where it could not
+// grow, not a byte of it was written.
 TEST_F(ProfileFileTest, AWriteInPlaceThatCannotCompleteLeavesTheFileAsItWas) {
     const std::string other = "[Other]\r\nx=" + std::string(3400, 'x') + "\r\n";
     const std::string old = "[Main]\r\nPoint=1,1\r\n" + other;
@@ -152,17 +157,14 @@ TEST_F(ProfileFileTest, AWriteInPlaceThatCannotCompleteLeavesTheFileAsItWas) {
     for (const auto& [limit, brokenAt] :
          {std::pair{size, never}, {size + 16, never}, {never, 20LL}, {never, never}}) {
         std::ofstream(fs::path(path_), std::ios::binary) << old;
+        SCOPED_TRACE("limit " + std::to_string(limit) + ", broken at " + std::to_string(brokenAt));
         FullVolume volume(limit, brokenAt);
         ProfileFile file(path_, volume);
-        std::optional<std::string> known = "1,1";
-        const bool ok = SaveConfig(file, VectorPointList({"1,1", "-10000,-10000,C"}), true, known,
-                                   ChangedList::Ask) == SaveResult::Saved;
-        EXPECT_EQ(ok, limit == never && brokenAt == never)
-            << "limit " << limit << ", broken at " << brokenAt;
+        const bool ok = file.Write("Main", {{"Point", "1,1 -10000,-10000,C"}, {"Hide", "1"}});
+        EXPECT_EQ(ok, limit == never && brokenAt == never);
+        EXPECT_EQ(volume.written != 0, limit == never);
         const std::string now = Content();  // not printed whole: 3,400 bytes
-        EXPECT_TRUE(now == (ok ? saved : old))
-            << "limit " << limit << ", broken at " << brokenAt << ": " << now.size() << " bytes, "
-            << now.substr(0, 40);
+        EXPECT_TRUE(now == (ok ? saved : old)) << now.size() << " bytes, " << now.substr(0, 40);
     }
 }
 

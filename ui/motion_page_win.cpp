@@ -254,15 +254,14 @@ std::optional<SettingsTrouble> SaveMotionPageSettings(HWND page, ChangedList onC
 }
 
 std::optional<SettingsTrouble> SaveMotionPageSettingsAsking(HWND page, HWND owner, bool canStay) {
-    const std::optional<SettingsTrouble> trouble = SaveMotionPageSettings(page, ChangedList::Ask);
+    std::optional<SettingsTrouble> trouble = SaveMotionPageSettings(page, ChangedList::Ask);
     if (!trouble || !trouble->listChanged) return trouble;
     const std::wstring question =
         L"The point list in the settings file\n" + trouble->file +
         L"\nwas changed by another program since Varrel last read or saved it (another copy of "
-        L"Varrel, perhaps).\n\nReplace it with the list shown here?\n(No keeps the list in the "
-        L"file" +
-        (canStay ? L" and closes Varrel; Cancel keeps Varrel open.)"
-                 : L"; Varrel asks again at its next save.)");
+        L"Varrel, perhaps).\n\nReplace it with the list shown here?\n" +
+        (canStay ? L"(No keeps the list in the file and closes Varrel; Cancel keeps Varrel open.)"
+                 : L"(No keeps the list in the file; Varrel asks again at its next save.)");
     const int answer =
         MessageBoxW(owner, question.c_str(), QUESTION_CAPTION,
                     (canStay ? MB_YESNOCANCEL : MB_YESNO) | MB_ICONWARNING | MB_DEFBUTTON2);
