@@ -33,6 +33,7 @@ TEST(Settings, TwoCopiesInOneFolderReplaceEachOthersListOnlyWhenTheUserSaysSo) {
     const std::string asked = "was changed by another program";
     PostCommand(b.Main(), IDC_TAB_ABOUT);
     ASSERT_TRUE(b.Answer(IDNO, asked));
+    ASSERT_TRUE(Sync(b.Main()));  // served once the save after the answer is done
     EXPECT_EQ(b.Config(), ConfigWith("1,1 7,7"));
     PostCommand(b.Main(), IDC_TAB_CLOSE);
     ASSERT_TRUE(b.Answer(IDYES, asked));
