@@ -1,23 +1,10 @@
-// End-to-end tests of whose settings a save keeps: a file that could not be read, two copies.
+// End-to-end tests of two copies of the program in one folder, sharing one settings file.
 #include <gtest/gtest.h>
 
 #include "tests/e2e/driver_win.h"
 
 namespace varrel::e2e {
 namespace {
-
-// A UTF-16 file cut inside a character: the start says why in plain words; Yes at the Close puts
-// the settings shown in its place without reading it again.
-TEST(Settings, YesReplacesAFileThatCouldNotBeReadWithoutReadingItAgain) {
-    VarrelProcess app(std::string("\xFF\xFE[\0M\0]\0x", 9));
-    ASSERT_TRUE(app.Start());
-    ASSERT_TRUE(app.Answer(IDOK, "could not be read:\nThe file is not text Varrel can read"));
-    ASSERT_TRUE(app.Add("3,3"));
-    PostCommand(app.Main(), IDC_TAB_CLOSE);
-    ASSERT_TRUE(app.Answer(IDYES, "Replace it with the settings shown now?"));
-    EXPECT_EQ(app.WaitForExit(), 0u);
-    EXPECT_EQ(app.Config(), ConfigWith("3,3"));
-}
 
 // Two copies in one folder: B, started before A saved, is asked before its save replaces A's list,
 // at About (No, the default, keeps A's list) and at the Close (Yes replaces it). At the session's

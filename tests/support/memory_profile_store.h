@@ -14,7 +14,6 @@ struct MemoryProfileStore : ProfileStore {
         return it == values.end() ? std::nullopt : std::optional(it->second);
     }
     bool Write(Text s, const ProfileValues& set) override {
-        if (fails) return false;
         writes += "[" + s + "]\n";
         for (const auto& [k, v] : set) writes += Set(s, k, v);
         return true;
@@ -25,7 +24,6 @@ struct MemoryProfileStore : ProfileStore {
 
     std::map<std::string, std::string> values;  // by "[section]key"
     std::string writes;  // each write as "[section]\nkey=value\n…", in order
-    bool fails = false;  // every write fails, as to a file no one may write
 };
 
 }  // namespace varrel::testing
