@@ -120,7 +120,7 @@ DWORD WriteNewAndMove(FileWrites& writes, const std::wstring& path, const std::s
 // bytes back.
 DWORD WriteInPlace(FileWrites& writes, const std::wstring& path, const std::string& text) {
     UniqueHandle file(CreateFileW(LongPathForm(path).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return GetLastError();
     std::string old;
@@ -133,12 +133,14 @@ DWORD WriteInPlace(FileWrites& writes, const std::wstring& path, const std::stri
 }
 
 // A new file moved over the old one, so that a failed write leaves it whole; where that cannot be
-// (another program holds the file without sharing its deletion, the folder takes no new file),
-// the file is written in place, as it always was.
+// (another program holds the file without sharing its deletion, the folder takes no new file, the
+// volume has no room for a second copy), the file is written in place, which fails as safely. A
+// file not there yet has no place: the new file's failure is the one that counts.
 DWORD ReplaceWhole(FileWrites& writes, const std::wstring& path, const std::string& text) {
     const DWORD error = WriteNewAndMove(writes, path, text);
-    if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) return error;
-    return WriteInPlace(writes, path, text);
+    if (!error) return 0;
+    const DWORD inPlace = WriteInPlace(writes, path, text);
+    return IsMissing(inPlace) ? error : inPlace;
 }
 
 // A file saved as UTF-16 is read as UTF-8 text and written back as it came, so that every line

@@ -53,9 +53,8 @@ class ProfileFile : public ProfileStore {
                                     const std::string& key) const override;
     // Sets the values in the text as last read (read now, without waiting, if not yet), every
     // other line kept, and puts the new text in the file's place in one step: a new file moved over
-    // it, or where that is refused, the file written over where it is. Either way a failure leaves
-    // the file as it was. False when the file could not be read or written; LastError() then says
-    // why.
+    // it, or where that fails, the file written over where it is. Either way a failure leaves the
+    // file as it was. False when the file could not be read or written; LastError() then says why.
     bool Write(const std::string& section, const ProfileValues& values) override;
     // The next write puts a new file in the old one's place without reading it (one that could not
     // be read, which the user agreed to replace): nothing of its text is kept.
