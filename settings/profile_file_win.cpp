@@ -249,6 +249,20 @@ std::wstring ProfileFile::Reason() const {
     return SystemMessage(lastError_);
 }
 
+UniqueHandle MarkSettingsInUse(const std::wstring& path, bool& another) {
+    // Named after the path as the file system compares it, without regard to case, and hashed
+    // (FNV-1a): the name of an object must be short and free of backslashes.
+    std::wstring upper = path;
+    if (!upper.empty()) CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
+    unsigned long long hash = 14695981039346656037ull;
+    for (const wchar_t c : upper) hash = (hash ^ static_cast<unsigned>(c)) * 1099511628211ull;
+    std::wstring name = L"Local\\Varrel-settings-";
+    for (int shift = 60; shift >= 0; shift -= 4) name += L"0123456789abcdef"[(hash >> shift) & 0xF];
+    UniqueHandle mark(CreateMutexW(nullptr, FALSE, name.c_str()));
+    another = mark && GetLastError() == ERROR_ALREADY_EXISTS;
+    return mark;
+}
+
 std::wstring ConfigFilePath() {
     // The exe's path may be longer than MAX_PATH; a cut path fills the whole buffer.
     std::wstring path(FIRST_PATH_BUFFER, L'\0');

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "settings/config_file.h"
+#include "win/owned_win.h"
 
 namespace varrel {
 
@@ -77,6 +78,11 @@ class ProfileFile : public ProfileStore {
     mutable TextEncoding encoding_ = TextEncoding::Bytes;
     mutable unsigned long lastError_ = 0;
 };
+
+// Marks the settings file at path as in use by this copy of the program for as long as the handle
+// lives: a named object, which locks nothing (the file stays free for every program). `another` is
+// set when a copy running from the same folder marked it first.
+UniqueHandle MarkSettingsInUse(const std::wstring& path, bool& another);
 
 // The directory of the running exe, ending with its backslash, followed by "varrel.cfg", however
 // long and in whatever script; ".\\varrel.cfg" (the current directory) when the exe's path cannot

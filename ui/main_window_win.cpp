@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "settings/profile_file_win.h"
 #include "ui/app_state_win.h"
 #include "ui/motion_page_win.h"
 #include "ui/scaled_layout_win.h"
@@ -137,6 +138,18 @@ INT_PTR OnSettingsUnread(HWND window) {
     return TRUE;
 }
 
+// Told once, as the window shows (as above): the other copy's saves and this one's go to one file.
+INT_PTR OnSettingsShared(HWND window) {
+    ShowWindow(window, SW_SHOWNORMAL);
+    UpdateWindow(window);
+    const std::wstring text =
+        L"Another copy of Varrel is running from this folder. Both keep their settings in\n" +
+        ConfigFilePath() +
+        L"\n\nWhen one of them saves a point list, the other asks before it replaces that list.";
+    MessageBoxW(window, text.c_str(), MESSAGE_CAPTION, MB_OK | MB_ICONINFORMATION);
+    return TRUE;
+}
+
 // The file that could not be read at start is replaced only with the user's word: Yes replaces
 // it, No closes without saving, Cancel (the default) keeps the program as it was. Nothing is lost
 // by a slip of the Enter key.
@@ -217,6 +230,8 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return OnClose(window);
         case WM_SETTINGS_UNREAD:
             return OnSettingsUnread(window);
+        case WM_SETTINGS_SHARED:
+            return OnSettingsShared(window);
         case WM_ENDSESSION:
             return OnEndSession(window, wParam != FALSE);
         case DPI_CHANGED_MESSAGE:

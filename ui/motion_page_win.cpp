@@ -42,11 +42,12 @@ void LoadSettings(HWND page) {
     ProfileFile store(ConfigFilePath());
     g_unreadSettings.reset();
     g_replaceUnread = false;
+    HWND main = g_app.mainWindow ? g_app.mainWindow : GetParent(page);
     if (!store.Load()) {
         g_unreadSettings = SettingsTrouble{store.Path(), store.Reason()};
-        PostMessageW(g_app.mainWindow ? g_app.mainWindow : GetParent(page), WM_SETTINGS_UNREAD, 0,
-                     0);
+        PostMessageW(main, WM_SETTINGS_UNREAD, 0, 0);
     }
+    if (g_app.anotherCopy) PostMessageW(main, WM_SETTINGS_SHARED, 0, 0);
     ListBoxPointList points = Points(page);
     bool hideAfterStart = false;
     g_knownPoints = LoadConfig(store, points, hideAfterStart);

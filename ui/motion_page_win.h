@@ -29,6 +29,9 @@ struct SettingsTrouble {
 // Posted to the main window when the settings file was there at start but could not be read: it
 // tells the user once it shows.
 constexpr UINT WM_SETTINGS_UNREAD = WM_APP + 0x101;
+// Posted to the main window when another copy of the program runs from the same folder, sharing
+// the settings file: it tells the user once it shows.
+constexpr UINT WM_SETTINGS_SHARED = WM_APP + 0x102;
 
 // The settings file was there at start but could not be read: no save replaces it until the user
 // agrees to it (AllowReplacingUnreadSettings): the next save then puts a new file in its place

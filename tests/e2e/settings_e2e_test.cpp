@@ -6,14 +6,15 @@
 namespace varrel::e2e {
 namespace {
 
-// Two copies in one folder: B, started before A saved, is asked before its save replaces A's list,
-// at About (No, the default, keeps A's list) and at the Close (Yes replaces it). At the session's
-// end nobody is asked: A writes its own list back.
+// Two copies in one folder: B is told at start that A runs there, and is asked before its save
+// replaces the list A saved meanwhile, at About (No, the default, keeps A's list) and at the Close
+// (Yes replaces it). At the session's end nobody is asked: A writes its own list back.
 TEST(Settings, TwoCopiesInOneFolderReplaceEachOthersListOnlyWhenTheUserSaysSo) {
     VarrelProcess a(ConfigWith("1,1"));
     VarrelProcess b(SameFolderAs{a});
     ASSERT_TRUE(a.Start());
     ASSERT_TRUE(b.Start());
+    ASSERT_TRUE(b.Answer(IDOK, "Another copy of Varrel is running from this folder"));
     ASSERT_TRUE(a.Add("7,7"));
     ASSERT_TRUE(Command(a.Main(), IDC_TAB_ABOUT));
     ASSERT_TRUE(b.Add("8,8"));
