@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "resources/resource.h"
+#include "settings/profile_file_win.h"
 #include "ui/app_state_win.h"
 #include "ui/main_window_win.h"
 
@@ -9,6 +10,9 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     varrel::g_app.instance = instance;
     varrel::g_app.targetCursor = LoadCursorA(instance, MAKEINTRESOURCEA(IDCUR_TARGET));
+    // Held while the program runs: a second copy started from this folder tells its user.
+    const varrel::UniqueHandle mark =
+        varrel::MarkSettingsInUse(varrel::ConfigFilePath(), varrel::g_app.anotherCopy);
     varrel::RunMainWindow(instance);
     return 0;
 }

@@ -35,19 +35,31 @@ std::optional<std::string> JoinPointList(const PointList& list) {
     return joined;
 }
 
-void LoadConfig(const ProfileStore& store, PointList& list, bool& hideAfterStart) {
-    const std::optional<std::string> points = store.Read(CONFIG_SECTION, CONFIG_KEY_POINT);
+std::optional<std::string> LoadConfig(const ProfileStore& store, PointList& list,
+                                      bool& hideAfterStart) {
+    std::optional<std::string> points = store.Read(CONFIG_SECTION, CONFIG_KEY_POINT);
     if (points) {
         for (const std::string& token : SplitPointValue(*points)) list.Append(token);
     }
     const std::optional<std::string> hide = store.Read(CONFIG_SECTION, CONFIG_KEY_HIDE);
     hideAfterStart = ReadInt(hide.value_or(CONFIG_HIDE_DEFAULT)) != 0;
+    return points;
 }
 
-bool SaveConfig(ProfileStore& store, const PointList& list, bool hideAfterStart) {
+SaveResult SaveConfig(ProfileStore& store, const PointList& list, bool hideAfterStart,
+                      std::optional<std::string>& known, ChangedList onChanged) {
     const std::optional<std::string> joined = JoinPointList(list);
-    return joined && store.Write(CONFIG_SECTION, CONFIG_KEY_POINT, *joined) &&
-           store.Write(CONFIG_SECTION, CONFIG_KEY_HIDE, hideAfterStart ? "1" : "0");
+    if (!joined) return SaveResult::Failed;
+    const std::optional<std::string> stored = store.Read(CONFIG_SECTION, CONFIG_KEY_POINT);
+    const bool changed = stored && stored != known && stored != joined;
+    if (changed && onChanged == ChangedList::Ask) return SaveResult::ListChanged;
+    const bool keep = changed && onChanged == ChangedList::Keep;
+    ProfileValues values;
+    if (!keep) values.emplace_back(CONFIG_KEY_POINT, *joined);
+    values.emplace_back(CONFIG_KEY_HIDE, hideAfterStart ? "1" : "0");
+    if (!store.Write(CONFIG_SECTION, values)) return SaveResult::Failed;
+    if (!keep) known = joined;
+    return SaveResult::Saved;
 }
 
 }  // namespace varrel

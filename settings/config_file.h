@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "path/point_list.h"
@@ -17,6 +18,9 @@ constexpr char CONFIG_KEY_HIDE[] = "Hide";
 // What a missing "Hide" reads as: the option cleared.
 constexpr char CONFIG_HIDE_DEFAULT[] = "0";
 
+// Values of one section, set together.
+using ProfileValues = std::vector<std::pair<std::string, std::string>>;
+
 // A profile (INI) file, or anything that stores values by section and key.
 class ProfileStore {
   public:
@@ -24,18 +28,33 @@ class ProfileStore {
     // The value of key in section, whole; nothing when the key is not there.
     virtual std::optional<std::string> Read(const std::string& section,
                                             const std::string& key) const = 0;
-    // False when the value did not reach the store.
-    virtual bool Write(const std::string& section, const std::string& key,
-                       const std::string& value) = 0;
+    // Sets the values in one write: false when it did not reach the store, which then holds none
+    // of them.
+    virtual bool Write(const std::string& section, const ProfileValues& values) = 0;
 };
 
-// Appends the stored entries to list and sets hideAfterStart; missing keys give the defaults.
-void LoadConfig(const ProfileStore& store, PointList& list, bool& hideAfterStart);
+// What a save does with a list that changed in the store since this copy of the program last read
+// or wrote it: another copy, or another program, saved its own list there meanwhile.
+enum class ChangedList {
+    Ask,      // writes nothing, so that the user can be asked
+    Replace,  // writes this copy's list over it
+    Keep,     // keeps the store's list and writes the option
+};
 
-// Writes the list's entries and the option; writes nothing when the list cannot tell its count
-// or cannot give one of its entries. True when both values reached the store; a failed write
-// ends the save.
-bool SaveConfig(ProfileStore& store, const PointList& list, bool hideAfterStart);
+enum class SaveResult { Saved, Failed, ListChanged };
+
+// Appends the stored entries to list and sets hideAfterStart; missing keys give the defaults.
+// Returns the "Point" value as read (nothing: there was none), which later saves compare with.
+std::optional<std::string> LoadConfig(const ProfileStore& store, PointList& list,
+                                      bool& hideAfterStart);
+
+// Writes the list's entries and the option in one write; writes nothing when the list cannot tell
+// its count or cannot give one of its entries. `known` is the "Point" value this copy last read or
+// wrote (nothing: none); where the store now holds another list, neither that one nor this copy's,
+// onChanged decides (a store without a list has none to lose). A save that writes the list makes
+// it the known one.
+SaveResult SaveConfig(ProfileStore& store, const PointList& list, bool hideAfterStart,
+                      std::optional<std::string>& known, ChangedList onChanged);
 
 // The entries of a "Point" value: the runs of characters between spaces, each whole.
 std::vector<std::string> SplitPointValue(std::string_view value);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "tests/support/memory_profile_store.h"
 #include "tests/support/vector_point_list.h"
 
@@ -55,19 +57,41 @@ TEST(ConfigFile, LoadsTheTokensBetweenSpacesAndHideLikeAtoiThenSavesPointThenHid
         if (c.hide) store.values["[Main]Hide"] = *c.hide;
         VectorPointList list({"0,0"});
         bool option = !c.hideAfterStart;
-        LoadConfig(store, list, option);
+        std::optional<std::string> known = LoadConfig(store, list, option);
         list.Remove(0);  // what the list held before: the stored entries come after it
         EXPECT_TRUE(list.Entries() == c.entries);  // not printed: up to a megabyte
         EXPECT_EQ(option, c.hideAfterStart);
         EXPECT_EQ(store.writes, "") << "loading wrote";
-        EXPECT_EQ(SaveConfig(store, FaultyList(c.entries, c.fault), option), c.saved.has_value());
-        EXPECT_TRUE(store.writes == (c.saved ? "[Main]Point=" + *c.saved +
-                                                   "\n[Main]Hide=" + (option ? "1" : "0") + "\n"
-                                             : ""));
+        EXPECT_EQ(SaveConfig(store, FaultyList(c.entries, c.fault), option, known,
+                             ChangedList::Ask) == SaveResult::Saved,
+                  c.saved.has_value());
+        EXPECT_TRUE(
+            store.writes ==
+            (c.saved ? "[Main]\nPoint=" + *c.saved + "\nHide=" + (option ? "1" : "0") + "\n" : ""));
     }
-    testing::MemoryProfileStore failing;  // a save that does not reach the file says so
-    failing.fails = true;
-    EXPECT_FALSE(SaveConfig(failing, VectorPointList({"1,1"}), true));
+}
+
+// This copy loaded or last saved `known`; the store holds `stored` (another copy saved since?) and
+// this copy saves 2,2. A list the store has no more, or has as this copy knows it or would write
+// it, is written over; another is written over only as told: asked, nothing is written.
+TEST(ConfigFile, AListChangedInTheStoreSinceThisCopyReadItIsNotReplacedUnseen) {
+    using C = ChangedList;
+    using R = SaveResult;
+    const std::tuple<std::optional<std::string>, std::optional<std::string>, C, R, bool> cases[] = {
+        {"1,1", "1,1", C::Ask, R::Saved, true},       {NONE, "1,1", C::Ask, R::Saved, true},
+        {"2,2", "1,1", C::Ask, R::Saved, true},       {"3,3", "1,1", C::Ask, R::ListChanged, false},
+        {"3,3", NONE, C::Ask, R::ListChanged, false}, {"3,3", "1,1", C::Keep, R::Saved, false},
+        {"3,3", "1,1", C::Replace, R::Saved, true}};
+    for (const auto& [stored, known, onChanged, result, replaced] : cases) {
+        SCOPED_TRACE(stored.value_or("none") + " stored, " + known.value_or("none") + " known");
+        testing::MemoryProfileStore store;
+        if (stored) store.values["[Main]Point"] = *stored;
+        std::optional<std::string> knownAfter = known;
+        EXPECT_EQ(SaveConfig(store, VectorPointList({"2,2"}), true, knownAfter, onChanged), result);
+        EXPECT_EQ(store.Read("Main", "Point"), replaced ? "2,2" : stored);
+        EXPECT_EQ(knownAfter, replaced ? "2,2" : known) << "the list this copy knows";
+        EXPECT_EQ(store.Read("Main", "Hide").value_or("none"), result == R::Saved ? "1" : "none");
+    }
 }
 
 }  // namespace

@@ -37,16 +37,11 @@ bool IsHeld(DWORD error) {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
-// The whole file into text, opened with the given access (others may go on reading and writing
-// it); 0, or the system's error code. A missing file reads as empty text with its error.
-DWORD ReadWhole(const std::wstring& path, DWORD access, std::string& text) {
+// The whole of an open file into text, from its start; 0, or the system's error code.
+DWORD ReadOpen(HANDLE file, std::string& text) {
     text.clear();
-    UniqueHandle file(CreateFileW(LongPathForm(path).c_str(), access,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return GetLastError();
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size)) return GetLastError();
+    if (!GetFileSizeEx(file, &size)) return GetLastError();
     if (static_cast<unsigned long long>(size.QuadPart) >= text.max_size())
         return ERROR_NOT_ENOUGH_MEMORY;
     try {
@@ -59,7 +54,7 @@ DWORD ReadWhole(const std::wstring& path, DWORD access, std::string& text) {
         const DWORD want =
             static_cast<DWORD>(std::min<std::size_t>(text.size() - done, MAX_IO_CHUNK));
         DWORD got = 0;
-        if (!ReadFile(file.Get(), &text[done], want, &got, nullptr)) return GetLastError();
+        if (!ReadFile(file, &text[done], want, &got, nullptr)) return GetLastError();
         if (got == 0) break;  // the file got shorter meanwhile
         done += got;
     }
@@ -67,30 +62,51 @@ DWORD ReadWhole(const std::wstring& path, DWORD access, std::string& text) {
     return 0;
 }
 
+// The whole file into text (others may go on reading and writing it); 0, or the system's error
+// code. A missing file reads as empty text with its error.
+DWORD ReadWhole(const std::wstring& path, std::string& text) {
+    text.clear();
+    UniqueHandle file(CreateFileW(LongPathForm(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return GetLastError();
+    return ReadOpen(file.Get(), text);
+}
+
+// Ends an open file at `size` bytes, growing or cutting it.
+DWORD EndAt(FileWrites& writes, HANDLE file, std::size_t size) {
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(size);
+    if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN) || !writes.SetEnd(file))
+        return GetLastError();
+    return 0;
+}
+
 // Writes the whole text to an open file from its start, and ends the file there.
-DWORD WriteAll(HANDLE file, const std::string& text) {
+DWORD WriteAll(FileWrites& writes, HANDLE file, const std::string& text) {
+    if (!SetFilePointerEx(file, LARGE_INTEGER{}, nullptr, FILE_BEGIN)) return GetLastError();
     for (std::size_t done = 0; done < text.size();) {
         const DWORD want =
             static_cast<DWORD>(std::min<std::size_t>(text.size() - done, MAX_IO_CHUNK));
         DWORD put = 0;
-        if (!WriteFile(file, text.data() + done, want, &put, nullptr) || put == 0)
+        if (!writes.Write(file, text.data() + done, want, put) || put == 0)
             return GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
         done += put;
     }
-    if (!SetEndOfFile(file) || !FlushFileBuffers(file)) return GetLastError();
-    return 0;
+    if (const DWORD error = EndAt(writes, file, text.size())) return error;
+    return FlushFileBuffers(file) ? 0 : GetLastError();
 }
 
 // Writes text to a new file beside path and moves it over path: a failure leaves the file as it
 // was.
-DWORD WriteNewAndMove(const std::wstring& path, const std::string& text) {
+DWORD WriteNewAndMove(FileWrites& writes, const std::wstring& path, const std::string& text) {
     const std::wstring fresh = LongPathForm(path + NEW_FILE_SUFFIX);
     DWORD error = 0;
     {
         UniqueHandle file(CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return GetLastError();
-        error = WriteAll(file.Get(), text);
+        error = WriteAll(writes, file.Get(), text);
     }
     if (!error && !MoveFileExW(fresh.c_str(), LongPathForm(path).c_str(),
                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
@@ -99,41 +115,49 @@ DWORD WriteNewAndMove(const std::wstring& path, const std::string& text) {
     return error;
 }
 
-// Writes text over the file where it is, as the profile functions write it.
-DWORD WriteInPlace(const std::wstring& path, const std::string& text) {
-    UniqueHandle file(CreateFileW(LongPathForm(path).c_str(), GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+// Writes text over the file where it is. The file first grows to the new length, so that a volume
+// without room for it fails before a byte has changed; a write that fails after that puts the old
+// bytes back.
+DWORD WriteInPlace(FileWrites& writes, const std::wstring& path, const std::string& text) {
+    UniqueHandle file(CreateFileW(LongPathForm(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return GetLastError();
-    return WriteAll(file.Get(), text);
+    std::string old;
+    DWORD error = ReadOpen(file.Get(), old);
+    if (!error && text.size() > old.size()) error = EndAt(writes, file.Get(), text.size());
+    if (error) return error;
+    error = WriteAll(writes, file.Get(), text);
+    if (error) WriteAll(writes, file.Get(), old);
+    return error;
 }
 
 // A new file moved over the old one, so that a failed write leaves it whole; where that cannot be
-// (another program holds the file without sharing its deletion, the folder takes no new file),
-// the file is written in place, as the profile functions write it.
-DWORD ReplaceWhole(const std::wstring& path, const std::string& text) {
-    const DWORD error = WriteNewAndMove(path, text);
-    if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) return error;
-    return WriteInPlace(path, text);
+// (another program holds the file without sharing its deletion, the folder takes no new file, the
+// volume has no room for a second copy), the file is written in place, which fails as safely. A
+// file not there yet has no place: the new file's failure is the one that counts.
+DWORD ReplaceWhole(FileWrites& writes, const std::wstring& path, const std::string& text) {
+    const DWORD error = WriteNewAndMove(writes, path, text);
+    if (!error) return 0;
+    const DWORD inPlace = WriteInPlace(writes, path, text);
+    return IsMissing(inPlace) ? error : inPlace;
 }
 
-// A file saved as UTF-16 (with its byte-order mark, as Notepad saves "Unicode" and "Unicode big
-// endian") is read as UTF-8 text and written back as it came, so that every line stays. One of an
-// odd length is no UTF-16 that could be written back whole: it counts as unreadable.
-enum class FileEncoding { Bytes, Utf16Le, Utf16Be };
-
-DWORD Decode(std::string& text, FileEncoding& encoding) {
-    encoding = FileEncoding::Bytes;
+// A file saved as UTF-16 is read as UTF-8 text and written back as it came, so that every line
+// stays. One of an odd length is no UTF-16 that could be written back whole: it counts as
+// unreadable.
+DWORD Decode(std::string& text, TextEncoding& encoding) {
+    encoding = TextEncoding::Bytes;
     if (text.size() < 2) return 0;
     if (text[0] == '\xFF' && text[1] == '\xFE') {
-        encoding = FileEncoding::Utf16Le;
+        encoding = TextEncoding::Utf16Le;
     } else if (text[0] == '\xFE' && text[1] == '\xFF') {
-        encoding = FileEncoding::Utf16Be;
+        encoding = TextEncoding::Utf16Be;
     } else {
         return 0;
     }
     if (text.size() % 2) return ERROR_INVALID_DATA;
-    const std::size_t low = encoding == FileEncoding::Utf16Le ? 0 : 1;
+    const std::size_t low = encoding == TextEncoding::Utf16Le ? 0 : 1;
     std::wstring wide((text.size() - 2) / 2, L'\0');
     for (std::size_t i = 0; i < wide.size(); ++i) {
         wide[i] = static_cast<wchar_t>(static_cast<unsigned char>(text[2 + 2 * i + low]) |
@@ -143,10 +167,10 @@ DWORD Decode(std::string& text, FileEncoding& encoding) {
     return 0;
 }
 
-std::string Encode(const std::string& text, FileEncoding encoding) {
-    if (encoding == FileEncoding::Bytes) return text;
+std::string Encode(const std::string& text, TextEncoding encoding) {
+    if (encoding == TextEncoding::Bytes) return text;
     const std::wstring wide = L"\xFEFF" + Widen(text, CP_UTF8);
-    const std::size_t low = encoding == FileEncoding::Utf16Le ? 0 : 1;
+    const std::size_t low = encoding == TextEncoding::Utf16Le ? 0 : 1;
     std::string bytes(2 * wide.size(), '\0');
     for (std::size_t i = 0; i < wide.size(); ++i) {
         bytes[2 * i + low] = static_cast<char>(wide[i] & 0xFF);
@@ -157,22 +181,33 @@ std::string Encode(const std::string& text, FileEncoding encoding) {
 
 }  // namespace
 
+bool FileWrites::Write(HANDLE file, const char* data, DWORD size, DWORD& put) {
+    return WriteFile(file, data, size, &put, nullptr) != FALSE;
+}
+
+bool FileWrites::SetEnd(HANDLE file) { return SetEndOfFile(file) != FALSE; }
+
+FileWrites& SystemFileWrites() {
+    static FileWrites system;
+    return system;
+}
+
 bool ProfileFile::Load(DWORD lockWaitMs) { return ReadText(lockWaitMs); }
 
 bool ProfileFile::ReadText(DWORD lockWaitMs) const {
     std::string text;
     const ULONGLONG until = GetTickCount64() + lockWaitMs;
-    DWORD error = ReadWhole(path_, GENERIC_READ, text);
+    DWORD error = ReadWhole(path_, text);
     while (IsHeld(error) && GetTickCount64() < until) {
         Sleep(SETTINGS_LOCK_RETRY_MS);
-        error = ReadWhole(path_, GENERIC_READ, text);
+        error = ReadWhole(path_, text);
     }
-    FileEncoding encoding{};
-    if (!error) error = Decode(text, encoding);
+    if (!error) error = Decode(text, encoding_);
     lastError_ = IsMissing(error) ? 0 : error;
+    unreadable_ = lastError_ != 0;
     // Nothing of a file that could not be read counts, not even a part: every key reads as missing.
-    text_ = lastError_ ? std::string() : std::move(text);
-    return lastError_ == 0;
+    text_ = unreadable_ ? std::string() : std::move(text);
+    return !unreadable_;
 }
 
 std::optional<std::string> ProfileFile::Read(const std::string& section,
@@ -181,28 +216,51 @@ std::optional<std::string> ProfileFile::Read(const std::string& section,
     return ProfileValue(*text_, section, key);
 }
 
-bool ProfileFile::Write(const std::string& section, const std::string& key,
-                        const std::string& value) {
-    // Opened for writing as well, the file tells at once whether it could be replaced: held by a
-    // program that shares no writing, read-only, a folder.
-    std::string text;
-    DWORD error = ReadWhole(path_, GENERIC_READ | GENERIC_WRITE, text);
-    if (IsMissing(error)) error = 0;
-    FileEncoding encoding{};
-    if (!error) error = Decode(text, encoding);
-    std::string edited;
-    if (!error) {
-        try {
-            edited = WithProfileValue(text, section, key, value);
-            if (edited != text) error = ReplaceWhole(path_, Encode(edited, encoding));
-        } catch (const std::bad_alloc&) {
-            error = ERROR_NOT_ENOUGH_MEMORY;
-        }
+bool ProfileFile::Write(const std::string& section, const ProfileValues& values) {
+    if (!text_) ReadText(0);
+    if (unreadable_) return false;  // LastError() says why
+    std::string edited = *text_;
+    DWORD error = 0;
+    try {
+        for (const auto& [key, value] : values)
+            edited = WithProfileValue(edited, section, key, value);
+        if (edited != *text_) error = ReplaceWhole(writes_, path_, Encode(edited, encoding_));
+    } catch (const std::bad_alloc&) {
+        error = ERROR_NOT_ENOUGH_MEMORY;
     }
     lastError_ = error;
     if (error) return false;
     text_ = std::move(edited);
     return true;
+}
+
+void ProfileFile::StartAfresh() {
+    text_ = std::string();
+    unreadable_ = false;
+    encoding_ = TextEncoding::Bytes;
+    lastError_ = 0;
+}
+
+std::wstring ProfileFile::Reason() const {
+    // The one cause of this code here: a file marked as UTF-16 of an odd length.
+    if (lastError_ == ERROR_INVALID_DATA)
+        return L"The file is not text Varrel can read: it is marked as Unicode (UTF-16) text but "
+               L"ends in the middle of a character.";
+    return SystemMessage(lastError_);
+}
+
+UniqueHandle MarkSettingsInUse(const std::wstring& path, bool& another) {
+    // Named after the path as the file system compares it, without regard to case, and hashed
+    // (FNV-1a): the name of an object must be short and free of backslashes.
+    std::wstring upper = path;
+    if (!upper.empty()) CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
+    unsigned long long hash = 14695981039346656037ull;
+    for (const wchar_t c : upper) hash = (hash ^ static_cast<unsigned>(c)) * 1099511628211ull;
+    std::wstring name = L"Local\\Varrel-settings-";
+    for (int shift = 60; shift >= 0; shift -= 4) name += L"0123456789abcdef"[(hash >> shift) & 0xF];
+    UniqueHandle mark(CreateMutexW(nullptr, FALSE, name.c_str()));
+    another = mark && GetLastError() == ERROR_ALREADY_EXISTS;
+    return mark;
 }
 
 std::wstring ConfigFilePath() {

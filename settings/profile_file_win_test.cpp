@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -26,7 +28,9 @@ class ProfileFileTest : public ::testing::Test {
     // Whether the save reached the file; the system's reason is kept when it did not.
     bool Save() {
         ProfileFile file(path_);
-        const bool saved = SaveConfig(file, VectorPointList({"1,1"}), true);
+        std::optional<std::string> known;
+        const bool saved = SaveConfig(file, VectorPointList({"1,1"}), true, known,
+                                      ChangedList::Replace) == SaveResult::Saved;
         EXPECT_EQ(file.LastError() != 0, !saved);
         return saved;
     }
@@ -40,23 +44,45 @@ class ProfileFileTest : public ::testing::Test {
     std::wstring path_ = (dir_ / CONFIG_FILE_NAME).wstring();
 };
 
-// Held meanwhile by a program that shares reading and writing but not deletion, the file cannot be
-// replaced by a new one: it is written in place.
+// A volume where a file grows to `limit` bytes and no further (a full disk), and where the write
+// that would pass byte `brokenAt` fails there, once (a failing disk); each puts down what fits.
+// It counts the bytes written.
+struct FullVolume : FileWrites {
+    FullVolume(LONGLONG limit, LONGLONG brokenAt) : limit(limit), brokenAt(brokenAt) {}
+    static LONGLONG At(HANDLE file) {
+        LARGE_INTEGER at{};
+        SetFilePointerEx(file, LARGE_INTEGER{}, &at, FILE_CURRENT);
+        return at.QuadPart;
+    }
+    static bool Full() {
+        SetLastError(ERROR_DISK_FULL);
+        return false;
+    }
+    bool Write(HANDLE file, const char* data, DWORD size, DWORD& put) override {
+        const LONGLONG room = std::min(limit, brokenAt) - At(file);
+        const bool whole = size <= room;
+        const bool wrote = FileWrites::Write(
+            file, data, whole ? size : static_cast<DWORD>(std::max(room, 0LL)), put);
+        written += put;
+        if (whole) return wrote;
+        brokenAt = LLONG_MAX;
+        return Full();
+    }
+    bool SetEnd(HANDLE file) override {
+        return At(file) <= limit ? FileWrites::SetEnd(file) : Full();
+    }
+    LONGLONG limit, brokenAt, written = 0;
+};
+
 TEST_F(ProfileFileTest, ValuesComeBackWholeAndTheRestOfTheFileStays) {
     std::ofstream(fs::path(path_), std::ios::binary) << "; kept\r\n[Main]\nPoint=0\n[B]\nx=1";
     ProfileFile file(path_);
-    for (const bool held : {false, true}) {
-        const UniqueHandle holder(held ? CreateFileW(path_.c_str(), GENERIC_READ,
-                                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                                     OPEN_EXISTING, 0, nullptr)
-                                       : nullptr);
-        for (const std::string& value :
-             {std::string(1 << 20, 'v'), std::string("\xe9 \x81"), std::string()}) {
-            EXPECT_TRUE(file.Write("Main", "Point", value));
-            EXPECT_TRUE(ProfileFile(path_).Read("Main", "Point") == value);  // a megabyte
-        }
-        EXPECT_EQ(Content(), "; kept\r\n[Main]\nPoint=\n[B]\nx=1");
+    for (const std::string& value :
+         {std::string(1 << 20, 'v'), std::string("\xe9 \x81"), std::string()}) {
+        EXPECT_TRUE(file.Write("Main", {{"Point", value}}));
+        EXPECT_TRUE(ProfileFile(path_).Read("Main", "Point") == value);  // a megabyte
     }
+    EXPECT_EQ(Content(), "; kept\r\n[Main]\nPoint=\n[B]\nx=1");
 }
 
 // A file saved as UTF-16, either byte order (Notepad's "Unicode" and "Unicode big endian"), is
@@ -75,7 +101,7 @@ TEST_F(ProfileFileTest, AUtf16FileIsReadAndStaysUtf16) {
         std::ofstream(fs::path(path_), std::ios::binary) << utf16(other);
         ProfileFile file(path_);
         EXPECT_EQ(file.Read("Main", "Point"), "1,2");
-        EXPECT_TRUE(file.Write("Main", "Hide", "1"));
+        EXPECT_TRUE(file.Write("Main", {{"Hide", "1"}}));
         EXPECT_EQ(Content(), utf16(other + L"Hide=1\r\n"));
         std::ofstream(fs::path(path_), std::ios::binary | std::ios::app) << 'x';
         EXPECT_FALSE(ProfileFile(path_).Load(0));
@@ -111,6 +137,30 @@ TEST_F(ProfileFileTest, LoadTellsAMissingFileFromOneThatIsThereButCannotBeRead) 
     fs::create_directory(path_);
     EXPECT_FALSE(ProfileFile(path_).Load(0));
     EXPECT_FALSE(Save());
+}
+
+// Where no new file can be put beside it (a folder has that name here), the file is written in
+// place. A volume too full for the new text (for any of it, or for Hide after Point), or a write
+// failing part-way, leaves the file as it was, and the write says it failed. Where it could not
+// grow, not a byte of it was written.
+TEST_F(ProfileFileTest, AWriteInPlaceThatCannotCompleteLeavesTheFileAsItWas) {
+    const std::string other = "[Other]\r\nx=" + std::string(3400, 'x') + "\r\n";
+    const std::string old = "[Main]\r\nPoint=1,1\r\n" + other;
+    const std::string saved = "[Main]\r\nPoint=1,1 -10000,-10000,C\r\nHide=1\r\n" + other;
+    const LONGLONG size = static_cast<LONGLONG>(old.size()), never = LLONG_MAX;
+    ASSERT_TRUE(fs::create_directory(path_ + L".new"));
+    for (const auto& [limit, brokenAt] :
+         {std::pair{size, never}, {size + 16, never}, {never, 20LL}, {never, never}}) {
+        std::ofstream(fs::path(path_), std::ios::binary) << old;
+        SCOPED_TRACE("limit " + std::to_string(limit) + ", broken at " + std::to_string(brokenAt));
+        FullVolume volume(limit, brokenAt);
+        ProfileFile file(path_, volume);
+        const bool ok = file.Write("Main", {{"Point", "1,1 -10000,-10000,C"}, {"Hide", "1"}});
+        EXPECT_EQ(ok, limit == never && brokenAt == never);
+        EXPECT_EQ(volume.written != 0, limit == never);
+        const std::string now = Content();  // not printed whole: 3,400 bytes
+        EXPECT_TRUE(now == (ok ? saved : old)) << now.size() << " bytes, " << now.substr(0, 40);
+    }
 }
 
 }  // namespace

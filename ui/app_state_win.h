@@ -11,6 +11,7 @@ struct AppState {
     HWND mainWindow = nullptr;
     HWND motionPage = nullptr;
     HWND aboutPage = nullptr;
+    bool anotherCopy = false;  // another copy runs from the same folder, with the same settings
 };
 
 // Set by the entry and the main window; read by the pages.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "settings/profile_file_win.h"
 #include "ui/app_state_win.h"
 #include "ui/motion_page_win.h"
 #include "ui/scaled_layout_win.h"
@@ -108,10 +109,13 @@ void ShowAboutTab() {
     ShowWindow(g_app.aboutPage, SW_SHOW);
 }
 
-// True when the settings reached the file, or the user chose to close without them.
+// True when the settings reached the file, or the user chose to close without them; false when
+// the user chose to stay.
 bool SavedOrLetGo(HWND window) {
-    const std::optional<SettingsTrouble> failure = SaveMotionPageSettings(g_app.motionPage);
+    const std::optional<SettingsTrouble> failure =
+        SaveMotionPageSettingsAsking(g_app.motionPage, window, true);
     if (!failure) return true;
+    if (failure->listChanged) return false;
     const std::wstring question = L"The settings could not be saved to\n" + failure->file +
                                   L"\n\n" + failure->reason + L"\n\nClose without saving them?";
     return MessageBoxW(window, question.c_str(), MESSAGE_CAPTION,
@@ -131,6 +135,18 @@ INT_PTR OnSettingsUnread(HWND window) {
                               L"as it is unless you agree to replace it when you close Varrel "
                               L"with the Close tab.";
     MessageBoxW(window, text.c_str(), MESSAGE_CAPTION, MB_OK | MB_ICONWARNING);
+    return TRUE;
+}
+
+// Told once, as the window shows (as above): the other copy's saves and this one's go to one file.
+INT_PTR OnSettingsShared(HWND window) {
+    ShowWindow(window, SW_SHOWNORMAL);
+    UpdateWindow(window);
+    const std::wstring text =
+        L"Another copy of Varrel is running from this folder. Both keep their settings in\n" +
+        ConfigFilePath() +
+        L"\n\nWhen one of them saves a point list, the other asks before it replaces that list.";
+    MessageBoxW(window, text.c_str(), MESSAGE_CAPTION, MB_OK | MB_ICONINFORMATION);
     return TRUE;
 }
 
@@ -191,13 +207,14 @@ INT_PTR OnClose(HWND window) {
 
 // The session ends (log off, a restart; WM_QUERYENDSESSION before it is left to the dialog
 // manager, which agrees): the user chose no discard, so the run ends and the settings are saved
-// as the Close tab saves them, but with no question, as nobody is there to answer one (a file
-// that could not be read at start is left as it is). The system ends the program once this
+// as the Close tab saves them, but with no question, as nobody is there to answer one: a file
+// that could not be read at start is left as it is, and a list that another copy saved meanwhile
+// gives way to this copy's, the last the user here did. The system ends the program once this
 // returns.
 INT_PTR OnEndSession(HWND window, bool ending) {
     if (ending) {
         EndMotionPageRun();
-        SaveMotionPageSettings(g_app.motionPage);
+        SaveMotionPageSettings(g_app.motionPage, ChangedList::Replace);
     }
     SetWindowLongPtrA(window, DWLP_MSGRESULT, 0);
     return TRUE;
@@ -213,6 +230,8 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return OnClose(window);
         case WM_SETTINGS_UNREAD:
             return OnSettingsUnread(window);
+        case WM_SETTINGS_SHARED:
+            return OnSettingsShared(window);
         case WM_ENDSESSION:
             return OnEndSession(window, wParam != FALSE);
         case DPI_CHANGED_MESSAGE:

@@ -31,6 +31,10 @@ PositionPicker g_picker;
 ViewBlink g_blink;
 std::optional<SettingsTrouble> g_unreadSettings;
 bool g_addRefused = false;  // until Position changes
+bool g_replaceUnread = false;  // the user agreed to replace the file that could not be read
+// The point list as this copy last read it from the settings file or wrote it there.
+std::optional<std::string> g_knownPoints;
+constexpr wchar_t QUESTION_CAPTION[] = L"Varrel";
 
 ListBoxPointList Points(HWND page) { return ListBoxPointList(GetDlgItem(page, IDC_POINTS), page); }
 
@@ -39,14 +43,16 @@ ListBoxPointList Points(HWND page) { return ListBoxPointList(GetDlgItem(page, ID
 void LoadSettings(HWND page) {
     ProfileFile store(ConfigFilePath());
     g_unreadSettings.reset();
+    g_replaceUnread = false;
+    HWND main = g_app.mainWindow ? g_app.mainWindow : GetParent(page);
     if (!store.Load()) {
-        g_unreadSettings = SettingsTrouble{store.Path(), SystemMessage(store.LastError())};
-        PostMessageW(g_app.mainWindow ? g_app.mainWindow : GetParent(page), WM_SETTINGS_UNREAD, 0,
-                     0);
+        g_unreadSettings = SettingsTrouble{store.Path(), store.Reason()};
+        PostMessageW(main, WM_SETTINGS_UNREAD, 0, 0);
     }
+    if (g_app.anotherCopy) PostMessageW(main, WM_SETTINGS_SHARED, 0, 0);
     ListBoxPointList points = Points(page);
     bool hideAfterStart = false;
-    LoadConfig(store, points, hideAfterStart);
+    g_knownPoints = LoadConfig(store, points, hideAfterStart);
     CheckDlgButton(page, IDC_HIDE_AFTER_START, hideAfterStart ? BST_CHECKED : BST_UNCHECKED);
 }
 
@@ -85,7 +91,9 @@ INT_PTR OnShowWindow(HWND page, bool shown, LPARAM status) {
     if (!shown) g_blink.End();
     const bool wasVisible = (GetWindowLongPtrA(page, GWL_STYLE) & WS_VISIBLE) != 0;
     // A failed save is not shown here: the list stays in the window, and Close saves again.
-    if (!shown && status == 0 && wasVisible) SaveMotionPageSettings(page);
+    if (!shown && status == 0 && wasVisible)
+        SaveMotionPageSettingsAsking(page, g_app.mainWindow ? g_app.mainWindow : GetParent(page),
+                                     false);
     return TRUE;
 }
 
@@ -239,16 +247,43 @@ INT_PTR OnClose(HWND page) {
 
 std::optional<SettingsTrouble> UnreadSettings() { return g_unreadSettings; }
 
-void AllowReplacingUnreadSettings() { g_unreadSettings.reset(); }
+void AllowReplacingUnreadSettings() {
+    g_unreadSettings.reset();
+    g_replaceUnread = true;
+}
 
-std::optional<SettingsTrouble> SaveMotionPageSettings(HWND page) {
+std::optional<SettingsTrouble> SaveMotionPageSettings(HWND page, ChangedList onChanged) {
     if (g_unreadSettings) return g_unreadSettings;
     ProfileFile store(ConfigFilePath());
+    if (g_replaceUnread) store.StartAfresh();
     const bool hideAfterStart = IsDlgButtonChecked(page, IDC_HIDE_AFTER_START) == BST_CHECKED;
-    if (SaveConfig(store, Points(page), hideAfterStart)) return std::nullopt;
-    const DWORD error = store.LastError();
-    return SettingsTrouble{store.Path(),
-                           error ? SystemMessage(error) : L"The point list could not be read."};
+    switch (SaveConfig(store, Points(page), hideAfterStart, g_knownPoints, onChanged)) {
+        case SaveResult::Saved:
+            g_replaceUnread = false;
+            return std::nullopt;
+        case SaveResult::ListChanged:
+            return SettingsTrouble{store.Path(), {}, true};
+        case SaveResult::Failed:
+            break;
+    }
+    return SettingsTrouble{
+        store.Path(), store.LastError() ? store.Reason() : L"The point list could not be read."};
+}
+
+std::optional<SettingsTrouble> SaveMotionPageSettingsAsking(HWND page, HWND owner, bool canStay) {
+    std::optional<SettingsTrouble> trouble = SaveMotionPageSettings(page, ChangedList::Ask);
+    if (!trouble || !trouble->listChanged) return trouble;
+    const std::wstring question =
+        L"The point list in the settings file\n" + trouble->file +
+        L"\nwas changed by another program since Varrel last read or saved it (another copy of "
+        L"Varrel, perhaps).\n\nReplace it with the list shown here?\n" +
+        (canStay ? L"(No keeps the list in the file and closes Varrel; Cancel keeps Varrel open.)"
+                 : L"(No keeps the list in the file; Varrel asks again at its next save.)");
+    const int answer =
+        MessageBoxW(owner, question.c_str(), QUESTION_CAPTION,
+                    (canStay ? MB_YESNOCANCEL : MB_YESNO) | MB_ICONWARNING | MB_DEFBUTTON2);
+    if (answer == IDCANCEL) return trouble;
+    return SaveMotionPageSettings(page, answer == IDYES ? ChangedList::Replace : ChangedList::Keep);
 }
 
 void FitPointListColumns(HWND page) {

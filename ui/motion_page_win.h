@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "settings/config_file.h"
+
 namespace varrel {
 
 // The page's status line: why Add added nothing (until Position changes), else that the run
@@ -16,24 +18,37 @@ constexpr char NO_STOP_KEY_TEXT[] = "Shift+Esc won't stop this run; Stop will.";
 // Columns of the point list that its width shows whole.
 constexpr int POINT_LIST_COLUMNS = 2;
 
-// The settings file could not be read or written: which file, and the system's reason.
+// The settings file could not be read or written: which file, and the system's reason. Or
+// (listChanged) nothing was written because the list in the file changed since this copy of the
+// program last read or wrote it, and the user was not asked, or chose to stay.
 struct SettingsTrouble {
     std::wstring file;  // wide: a folder name may lie outside the ANSI code page
     std::wstring reason;
+    bool listChanged = false;
 };
 
 // Posted to the main window when the settings file was there at start but could not be read: it
 // tells the user once it shows.
 constexpr UINT WM_SETTINGS_UNREAD = WM_APP + 0x101;
+// Posted to the main window when another copy of the program runs from the same folder, sharing
+// the settings file: it tells the user once it shows.
+constexpr UINT WM_SETTINGS_SHARED = WM_APP + 0x102;
 
 // The settings file was there at start but could not be read: no save replaces it until the user
-// agrees to it (AllowReplacingUnreadSettings). Nothing once it was read, or was not there.
+// agrees to it (AllowReplacingUnreadSettings): the next save then puts a new file in its place
+// without reading it. Nothing once it was read, or was not there.
 std::optional<SettingsTrouble> UnreadSettings();
 void AllowReplacingUnreadSettings();
 
-// Writes the point list and "Hide after start" to the settings file; what went wrong, if it did.
-// Writes nothing over a file that could not be read at start, until the user agreed.
-std::optional<SettingsTrouble> SaveMotionPageSettings(HWND page);
+// Writes the point list and "Hide after start" to the settings file in one write; what went wrong,
+// if it did. Writes nothing over a file that could not be read at start, until the user agreed.
+// onChanged: what becomes of a list that changed in the file since this copy read or wrote it.
+std::optional<SettingsTrouble> SaveMotionPageSettings(HWND page, ChangedList onChanged);
+
+// Saves, but asks first (a message owned by owner) whether to replace a list that changed in the
+// file since this copy read or wrote it: No, the default, keeps the file's list. Where the user
+// can stay, Cancel saves nothing (a listChanged trouble).
+std::optional<SettingsTrouble> SaveMotionPageSettingsAsking(HWND page, HWND owner, bool canStay);
 
 // The point list shows two whole columns: the sideways scroll bar then shows only once the entries
 // fill both, where the platform's default width would show one and a part. Again after the list

@@ -86,7 +86,7 @@ VarrelProcess::~VarrelProcess() {
         TerminateProcess(process_.Get(), 1);
     WaitForExit(5000);
     std::error_code ignored;
-    fs::remove_all(Long(top_), ignored);
+    if (ownsFolder_) fs::remove_all(Long(top_), ignored);
 }
 
 // Wine's loader, started as a Unix program with the exe's Unix path, as a user's shell starts it.

@@ -57,12 +57,20 @@ inline void Click(POINT p) {
 }
 void PressKeys(std::initializer_list<WORD> keys);  // pressed in order, released in reverse
 
+class VarrelProcess;
+struct SameFolderAs {
+    const VarrelProcess& first;
+};
+
 // One run of varrel.exe, copied into a fresh folder of its own (so its varrel.cfg is its own).
 class VarrelProcess {
   public:
     // config: written there first as varrel.cfg; folder: added to its name (a backslash: deeper).
     explicit VarrelProcess(std::optional<std::string> config = std::nullopt,
                            const std::wstring& folder = L"");
+    // Another copy in the folder of the first, which keeps the folder and removes it.
+    explicit VarrelProcess(SameFolderAs other)
+        : top_(other.first.top_), dir_(other.first.dir_), ownsFolder_(false) {}
     ~VarrelProcess();  // ends a program still running, removes the folder
 
     // Starts the program and waits until its main window and both pages exist; says which did not.
@@ -97,6 +105,7 @@ class VarrelProcess {
   private:
     std::filesystem::path top_, dir_;  // the folder made for it, and the one it runs in
     std::string unready_;              // what went wrong in setting that folder up
+    bool ownsFolder_ = true;
     UniqueHandle process_;
     DWORD threadId_ = 0;
     HWND main_ = nullptr, motion_ = nullptr, about_ = nullptr;

@@ -67,18 +67,24 @@ TEST(Settings, LoadedAtStartAndWrittenBackWholeByTheCloseTab) {
     }
 }
 
-// Held without sharing across the start, the file could not be read: the user is told, naming it;
-// About and a cancelled Close leave it as it was; at the Close, No leaves it too, Yes replaces it.
+// Held without sharing across the start, or UTF-16 cut inside a character, the file could not be
+// read: the user is told, naming it (and for the second, why, in plain words); About and a
+// cancelled Close leave it as it was; at the Close, No leaves it too, Yes replaces it without
+// reading it.
 TEST(Settings, AFileThatCouldNotBeReadIsReplacedOnlyWithTheUsersWord) {
-    const std::string file = ConfigWith("1,1 2,2", "1");
     for (int answer : {IDNO, IDYES}) {
+        const std::string file =
+            answer == IDNO ? ConfigWith("1,1 2,2", "1") : std::string("\xFF\xFE[\0M\0]\0x", 9);
         VarrelProcess app(file);
-        UniqueHandle held(CreateFileW(app.ConfigPath().c_str(), GENERIC_READ, 0, nullptr,
-                                      OPEN_EXISTING, 0, nullptr));
+        UniqueHandle held(answer == IDNO ? CreateFileW(app.ConfigPath().c_str(), GENERIC_READ, 0,
+                                                       nullptr, OPEN_EXISTING, 0, nullptr)
+                                         : nullptr);
         const std::string told = app.ConfigPath().string() + "\ncould not be read";
-        ASSERT_TRUE(held) << "holding the file";
+        ASSERT_TRUE(answer == IDYES || held) << "holding the file";
+        const std::string why = answer == IDNO ? "" : ":\nThe file is not text Varrel can read";
         ASSERT_TRUE(app.Start());
-        ASSERT_TRUE(app.Answer(IDOK, told));
+        ASSERT_TRUE(app.Answer(IDOK, told + why));
+        EXPECT_TRUE(app.Entries().empty());
         held.Reset();
         ASSERT_TRUE(app.Add("3,3"));
         ASSERT_TRUE(Command(app.Main(), IDC_TAB_ABOUT));

@@ -13,14 +13,17 @@ struct MemoryProfileStore : ProfileStore {
         const auto it = values.find("[" + section + "]" + key);
         return it == values.end() ? std::nullopt : std::optional(it->second);
     }
-    bool Write(Text s, Text k, Text v) override {
-        if (!fails) writes += "[" + s + "]" + k + "=" + (values["[" + s + "]" + k] = v) + "\n";
-        return !fails;
+    bool Write(Text s, const ProfileValues& set) override {
+        writes += "[" + s + "]\n";
+        for (const auto& [k, v] : set) writes += Set(s, k, v);
+        return true;
+    }
+    std::string Set(Text s, Text k, Text v) {
+        return k + "=" + (values["[" + s + "]" + k] = v) + "\n";
     }
 
     std::map<std::string, std::string> values;  // by "[section]key"
-    std::string writes;                         // "[section]key=value\n" for each write, in order
-    bool fails = false;                         // every write fails, as to a file no one may write
+    std::string writes;  // each write as "[section]\nkey=value\n…", in order
 };
 
 }  // namespace varrel::testing
