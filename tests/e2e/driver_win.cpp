@@ -41,9 +41,12 @@ std::optional<std::string> ReadWholeFile(const fs::path& path) {
 
 std::string TextOf(HWND window) { return ReadText(window, WM_GETTEXTLENGTH, WM_GETTEXT); }
 
-HWND WaitForWindow(DWORD threadId, const std::string& caption) {
+HWND WaitForWindow(DWORD threadId, const std::string& caption, const std::vector<HWND>& others) {
     HWND found = nullptr;
-    auto ours = [&] { return !threadId || GetWindowThreadProcessId(found, nullptr) == threadId; };
+    auto ours = [&] {
+        if (threadId) return GetWindowThreadProcessId(found, nullptr) == threadId;
+        return std::find(others.begin(), others.end(), found) == others.end();
+    };
     WaitFor([&] {
         while ((found = FindWindowExA(nullptr, found, nullptr, caption.c_str())))
             if (ours() && IsWindowVisible(found)) return true;
@@ -114,6 +117,11 @@ Result VarrelProcess::Start() {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
+    // A deep start is known by its window only: one that another copy (still closing) showed
+    // before is not it.
+    std::vector<HWND> earlier;
+    for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, nullptr, MAIN_CAPTION));)
+        earlier.push_back(w);
     // Started from another folder, so that only its own path leads it to its settings file.
     if (commandLine.empty() ||
         !CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
@@ -122,7 +130,7 @@ Result VarrelProcess::Start() {
     CloseHandle(info.hThread);
     process_.Reset(info.hProcess);
     threadId_ = info.dwThreadId;
-    main_ = WaitForWindow(deep ? 0 : threadId_, "-= Varrel =-");
+    main_ = WaitForWindow(deep ? 0 : threadId_, MAIN_CAPTION, earlier);
     DWORD processId = 0;
     if (deep && (threadId_ = GetWindowThreadProcessId(main_, &processId)))
         process_.Reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE,

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "resources/resource.h"
 #include "tests/support/mouse_hook_recorder_win.h"
@@ -44,8 +45,10 @@ inline Result Command(HWND parent, int id, int code = 0, bool post = false) {
 inline Result PostCommand(HWND to, int id, int code = 0) { return Command(to, id, code, true); }
 // Whole, by the wide messages (the A ones overrun under Wine), in the ANSI code page as kept.
 std::string TextOf(HWND window);
-// The visible top-level window of the thread (0: any) with this caption, once shown; or null.
-HWND WaitForWindow(DWORD threadId, const std::string& caption);
+// The visible top-level window of the thread (0: any not among others) with this caption, once
+// shown; or null.
+HWND WaitForWindow(DWORD threadId, const std::string& caption,
+                   const std::vector<HWND>& others = {});
 
 inline POINT CentreOf(HWND window) {
     RECT box{};
@@ -56,6 +59,8 @@ inline void Click(POINT p) {
     testing::Mouse({{0, p}, {MOUSEEVENTF_LEFTDOWN, p}, {MOUSEEVENTF_LEFTUP, p}});
 }
 void PressKeys(std::initializer_list<WORD> keys);  // pressed in order, released in reverse
+
+constexpr char MAIN_CAPTION[] = "-= Varrel =-";
 
 class VarrelProcess;
 struct SameFolderAs {
