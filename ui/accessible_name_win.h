@@ -10,8 +10,8 @@ namespace varrel {
 
 // What the control's accessible object says instead of the standard one; nothing keeps that part.
 struct AccessibleLook {
-    std::optional<std::wstring> name;  // empty: no name at all (a separator)
-    long role = 0;                     // ROLE_SYSTEM_*; 0 keeps the standard role
+    std::optional<std::wstring> name;
+    long role = 0;  // ROLE_SYSTEM_*; 0 keeps the standard role
 };
 
 // The control answers WM_GETOBJECT for its client area with the standard object wearing `look`.

@@ -61,8 +61,7 @@ HWND CreatePage(HWND owner, int templateId, DLGPROC procedure, POINT origin) {
 // Makes the control one of the window's pictures; its drawings go to the layout, which sizes them.
 ScaledImage TakePicture(HWND control, const Picture& picture) {
     AccessibleLook look;
-    look.role = picture.role;
-    if (picture.kind == ImageKind::Line) look.name = L"";
+    look.role = picture.role;  // the name is the control's text (a separator's: none)
     AttachImageControl(control, picture.kind, std::move(look));
     ScaledImage image{control, {}};
     for (int step = 0; step < IMAGE_SCALES; ++step)

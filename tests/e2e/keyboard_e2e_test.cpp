@@ -52,6 +52,8 @@ TEST(Keyboard, AUserWithoutAMouseBuildsRunsAndSavesAPath) {
     // The target: an arrow moves the pointer and Position follows (with Shift, 10 pixels); Space on
     // Add adds it.
     testing::Mouse({{0, {350, 250}}});
+    POINT at{};
+    ASSERT_TRUE(testing::WaitFor([&] { return GetCursorPos(&at) && at.x == 350 && at.y == 250; }));
     ASSERT_TRUE(TabTo(app.Control(IDC_TARGET)));
     ASSERT_TRUE(Keys("Right", {VK_RIGHT}, [&] { return app.Position() == "351,250"; }));
     ASSERT_TRUE(
