@@ -25,7 +25,7 @@ constexpr POINT ABOUT_PAGE_ORIGIN = {50, 50};
 constexpr POINT MOTION_PAGE_ORIGIN = {45, 25};
 constexpr wchar_t MESSAGE_CAPTION[] = L"Varrel";
 // A picture of the window: its drawing (for 100, 125, 150 and 200 %, IDB_SCALED_STEP apart), what
-// it shows in high contrast and what a screen reader calls it (the separators: nothing).
+// it shows in high contrast, and the role a screen reader gives it (its name is its text).
 struct Picture {
     int bitmap;
     ImageKind kind;
@@ -268,7 +268,7 @@ INT_PTR OnCommand(HWND window, int id, HWND control) {
 // Ctrl+Tab and Ctrl+Shift+Tab: the other page, as its tab does, with the focus in it.
 void SwitchPageByKeyboard(HWND window) {
     const bool toAbout = MotionShown();
-    OnCommand(window, toAbout ? IDC_TAB_ABOUT : IDC_TAB_MOTION, GetDlgItem(window, IDC_TAB_MOTION));
+    OnCommand(window, toAbout ? IDC_TAB_ABOUT : IDC_TAB_MOTION, nullptr);
     // The About page has nothing to focus: its tab takes it.
     FocusOn(window,
             toAbout ? GetDlgItem(window, IDC_TAB_ABOUT) : GetDlgItem(g_app.motionPage, IDC_POINTS));
