@@ -1,6 +1,8 @@
 // MainWindow: creates the pages, switches between them on the tab images, and ends the program.
 #include "ui/main_window_win.h"
 
+#include <oleacc.h>
+
 #include <iterator>
 #include <optional>
 #include <string>
@@ -10,6 +12,8 @@
 #include "resources/resource.h"
 #include "settings/profile_file_win.h"
 #include "ui/app_state_win.h"
+#include "ui/high_contrast_win.h"
+#include "ui/image_control_win.h"
 #include "ui/motion_page_win.h"
 #include "ui/scaled_layout_win.h"
 
@@ -21,12 +25,31 @@ namespace {
 constexpr POINT ABOUT_PAGE_ORIGIN = {50, 50};
 constexpr POINT MOTION_PAGE_ORIGIN = {45, 25};
 constexpr wchar_t MESSAGE_CAPTION[] = L"Varrel";
-// The main window's images in the template's order (the logo and the lines have no id), and the
-// motion page's by id; each drawn for 100, 125, 150 and 200 %, IDB_SCALED_STEP apart.
-constexpr int MAIN_IMAGES[] = {IDB_LOGO,  IDB_TAB_MOTION, IDB_TAB_ABOUT, IDB_TAB_CLOSE,
-                               IDB_VLINE, IDB_VLINE,      IDB_HLINE,     IDB_HLINE};
-constexpr std::pair<int, int> MOTION_IMAGES[] = {{IDC_ADD, IDB_ADD}, {IDC_TARGET, IDB_TARGET}};
+// A picture of the window: its drawing (for 100, 125, 150 and 200 %, IDB_SCALED_STEP apart), what
+// it shows in high contrast, and the role a screen reader gives it (its name is its text).
+struct Picture {
+    int bitmap;
+    ImageKind kind;
+    long role;
+};
+// The main window's in the template's order (the logo and the lines have no id), and the motion
+// page's by id.
+constexpr Picture MAIN_PICTURES[] = {{IDB_LOGO, ImageKind::Word, ROLE_SYSTEM_GRAPHIC},
+                                     {IDB_TAB_MOTION, ImageKind::Word, ROLE_SYSTEM_PAGETAB},
+                                     {IDB_TAB_ABOUT, ImageKind::Word, ROLE_SYSTEM_PAGETAB},
+                                     {IDB_TAB_CLOSE, ImageKind::Word, ROLE_SYSTEM_PUSHBUTTON},
+                                     {IDB_VLINE, ImageKind::Line, ROLE_SYSTEM_SEPARATOR},
+                                     {IDB_VLINE, ImageKind::Line, ROLE_SYSTEM_SEPARATOR},
+                                     {IDB_HLINE, ImageKind::Line, ROLE_SYSTEM_SEPARATOR},
+                                     {IDB_HLINE, ImageKind::Line, ROLE_SYSTEM_SEPARATOR}};
+constexpr std::pair<int, Picture> MOTION_PICTURES[] = {
+    {IDC_ADD, {IDB_ADD, ImageKind::Word, ROLE_SYSTEM_PUSHBUTTON}},
+    {IDC_TARGET, {IDB_TARGET, ImageKind::Target, ROLE_SYSTEM_PUSHBUTTON}}};
 constexpr int IMAGE_SCALES = 4;
+
+// The thread's keys for the dialogs, before the dialog manager takes them.
+HHOOK g_keyFilter = nullptr;
+LRESULT CALLBACK DialogKeyFilter(int code, WPARAM wParam, LPARAM lParam);
 
 HWND CreatePage(HWND owner, int templateId, DLGPROC procedure, POINT origin) {
     HWND page =
@@ -36,25 +59,51 @@ HWND CreatePage(HWND owner, int templateId, DLGPROC procedure, POINT origin) {
     return page;
 }
 
-ScaledImage Image(HWND control, int bitmap) {
+// Makes the control one of the window's pictures; its drawings go to the layout, which sizes them.
+ScaledImage TakePicture(HWND control, const Picture& picture) {
+    AccessibleLook look;
+    look.role = picture.role;  // the name is the control's text (a separator's: none)
+    AttachImageControl(control, picture.kind, std::move(look));
     ScaledImage image{control, {}};
     for (int step = 0; step < IMAGE_SCALES; ++step)
-        image.bitmaps.push_back(bitmap + step * IDB_SCALED_STEP);
+        image.bitmaps.push_back(picture.bitmap + step * IDB_SCALED_STEP);
     return image;
 }
 
-std::vector<ScaledImage> Images(HWND window) {
+std::vector<ScaledImage> TakePictures(HWND window) {
     std::vector<ScaledImage> images;
     std::size_t next = 0;
-    for (HWND c = GetWindow(window, GW_CHILD); c && next < std::size(MAIN_IMAGES);
+    for (HWND c = GetWindow(window, GW_CHILD); c && next < std::size(MAIN_PICTURES);
          c = GetWindow(c, GW_HWNDNEXT)) {
-        const bool image = (GetWindowLongPtrW(c, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP;
+        const bool image = (GetWindowLongPtrW(c, GWL_STYLE) & SS_TYPEMASK) == SS_OWNERDRAW;
         if (image && c != g_app.aboutPage && c != g_app.motionPage)
-            images.push_back(Image(c, MAIN_IMAGES[next++]));
+            images.push_back(TakePicture(c, MAIN_PICTURES[next++]));
     }
-    for (const auto& [id, bitmap] : MOTION_IMAGES)
-        images.push_back(Image(GetDlgItem(g_app.motionPage, id), bitmap));
+    for (const auto& [id, picture] : MOTION_PICTURES)
+        images.push_back(TakePicture(GetDlgItem(g_app.motionPage, id), picture));
     return images;
+}
+
+bool MotionShown() { return (GetWindowLongPtrW(g_app.motionPage, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+// Moves the keyboard focus as the dialog manager does (the default button follows).
+void FocusOn(HWND window, HWND control) {
+    SendMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+}
+
+// A focus left in a hidden page would still take keys there (access keys, Enter, Delete), and an
+// access key that nothing shown answers sends the dialog manager round that page for ever: such
+// a focus goes to the tab of the page shown. True when it had to.
+bool KeepFocusShown(HWND window) {
+    HWND focus = GetFocus();
+    if (!focus || !IsChild(window, focus)) return false;
+    for (HWND w = focus; w != window; w = GetParent(w)) {
+        if (!(GetWindowLongPtrW(w, GWL_STYLE) & WS_VISIBLE)) {
+            FocusOn(window, GetDlgItem(window, MotionShown() ? IDC_TAB_MOTION : IDC_TAB_ABOUT));
+            return true;
+        }
+    }
+    return false;
 }
 
 ScaledLayout* LayoutOf(HWND window) {
@@ -63,6 +112,7 @@ ScaledLayout* LayoutOf(HWND window) {
 
 INT_PTR OnInitDialog(HWND window, LPARAM layout) {
     g_app.mainWindow = window;
+    ReadHighContrast();
     g_app.aboutPage = CreatePage(window, IDD_ABOUT, AboutPageProc, ABOUT_PAGE_ORIGIN);
     g_app.motionPage = CreatePage(window, IDD_MOTION, MotionPageProc, MOTION_PAGE_ORIGIN);
     SetWindowLongPtrA(window, DWLP_USER, layout);
@@ -70,10 +120,26 @@ INT_PTR OnInitDialog(HWND window, LPARAM layout) {
     scaled->Attach(window,
                    {g_app.instance,
                     {{g_app.aboutPage, ABOUT_PAGE_ORIGIN}, {g_app.motionPage, MOTION_PAGE_ORIGIN}},
-                    Images(window),
+                    TakePictures(window),
                     IDCUR_TARGET});
     if (scaled->Cursor()) g_app.targetCursor = scaled->Cursor();
-    return TRUE;  // the dialog manager sets the first focus
+    g_keyFilter = SetWindowsHookExW(WH_MSGFILTER, DialogKeyFilter, nullptr, GetCurrentThreadId());
+    // The point list, where the work is, rather than the first tab stop (the Motion tab).
+    FocusOn(window, GetDlgItem(g_app.motionPage, IDC_POINTS));
+    return FALSE;
+}
+
+INT_PTR OnDestroy() {
+    if (g_keyFilter) UnhookWindowsHookEx(g_keyFilter);
+    g_keyFilter = nullptr;
+    return FALSE;
+}
+
+// High contrast may have come or gone: the pictures follow it.
+INT_PTR OnSystemLookChanged(HWND window) {
+    ReadHighContrast();
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    return FALSE;  // and the dialog manager's own handling
 }
 
 // Moved to a monitor of another DPI: the content is laid out again for it, and the window takes
@@ -99,14 +165,16 @@ INT_PTR OnGetDpiScaledSize(HWND window, WPARAM wParam, LPARAM lParam) {
     return TRUE;
 }
 
-void ShowMotionTab() {
+void ShowMotionTab(HWND window) {
     ShowWindow(g_app.aboutPage, SW_HIDE);
     ShowWindow(g_app.motionPage, SW_SHOWNORMAL);
+    KeepFocusShown(window);
 }
 
-void ShowAboutTab() {
+void ShowAboutTab(HWND window) {
     ShowWindow(g_app.motionPage, SW_HIDE);  // hiding the motion page saves the settings
     ShowWindow(g_app.aboutPage, SW_SHOW);
+    KeepFocusShown(window);
 }
 
 // True when the settings reached the file, or the user chose to close without them; false when
@@ -178,23 +246,68 @@ void CloseByTab(HWND window) {
     EndDialog(window, 0);
 }
 
-// The notification code is not looked at: a click and a double-click on a tab do the same.
-// Enter and Esc arrive as IDOK and IDCANCEL and are ignored like every other command.
-INT_PTR OnCommand(HWND window, int id) {
+// Enter acts on the focused control as a click on it would; a page's controls are the page's.
+void OnEnterKey(HWND window) {
+    HWND focus = GetFocus();
+    if (!focus || !IsChild(window, focus) || KeepFocusShown(window)) return;
+    if (GetParent(focus) == window) {
+        PressImageControl(focus);
+    } else {
+        SendMessageW(GetParent(focus), WM_ENTER_KEY, reinterpret_cast<WPARAM>(focus), 0);
+    }
+}
+
+// The notification code is not looked at: a click and a double-click on a tab do the same. Esc
+// arrives as IDCANCEL and ends nothing. Enter arrives as IDOK, or as the command of the push
+// button that the dialog manager holds for the default one, from a page (not a control of this
+// window).
+INT_PTR OnCommand(HWND window, int id, HWND control) {
     switch (id) {
         case IDC_TAB_MOTION:
-            ShowMotionTab();
+            ShowMotionTab(window);
             break;
         case IDC_TAB_ABOUT:
-            ShowAboutTab();
+            ShowAboutTab(window);
             break;
         case IDC_TAB_CLOSE:
             CloseByTab(window);
             break;
+        case IDCANCEL:
+            break;
         default:
+            if (!control || GetParent(control) != window) OnEnterKey(window);
             break;
     }
     return TRUE;
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab: the other page, as its tab does, with the focus in it.
+void SwitchPageByKeyboard(HWND window) {
+    const bool toAbout = MotionShown();
+    OnCommand(window, toAbout ? IDC_TAB_ABOUT : IDC_TAB_MOTION, nullptr);
+    // The About page has nothing to focus: its tab takes it.
+    FocusOn(window,
+            toAbout ? GetDlgItem(window, IDC_TAB_ABOUT) : GetDlgItem(g_app.motionPage, IDC_POINTS));
+    SendMessageW(window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+}
+
+// The window's keys before the dialog manager's: a key for a hidden control is dropped (the focus
+// comes back to what is shown), and Ctrl+Tab switches pages (the dialog manager takes it for Tab).
+bool OnWindowKey(HWND window, const MSG& msg) {
+    if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
+    if (msg.hwnd != window && !IsChild(window, msg.hwnd)) return false;
+    if (KeepFocusShown(window)) return true;
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || GetKeyState(VK_CONTROL) >= 0)
+        return false;
+    SwitchPageByKeyboard(window);
+    return true;
+}
+
+LRESULT CALLBACK DialogKeyFilter(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* msg = reinterpret_cast<const MSG*>(lParam);
+    if (code == MSGF_DIALOGBOX && g_app.mainWindow && OnWindowKey(g_app.mainWindow, *msg))
+        return TRUE;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 // The close box and Alt+F4 end the program at once, without hiding (and so saving) the page; a
@@ -225,7 +338,12 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_INITDIALOG:
             return OnInitDialog(window, lParam);
         case WM_COMMAND:
-            return OnCommand(window, LOWORD(wParam));
+            return OnCommand(window, LOWORD(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_SETTINGCHANGE:
+        case WM_SYSCOLORCHANGE:
+            return OnSystemLookChanged(window);
+        case WM_DESTROY:
+            return OnDestroy();
         case WM_CLOSE:
             return OnClose(window);
         case WM_SETTINGS_UNREAD:

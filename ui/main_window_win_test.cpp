@@ -1,8 +1,10 @@
 // Tests of the main window made in this process from the real resources (a change of scale, a lost
-// capture, the close box), and of the list box serving the worker's reads.
+// capture, the close box, keys on the About page, the names a screen reader reads, high contrast),
+// and of the list box serving the worker's reads.
 #include "ui/main_window_win.h"
 
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <climits>
 #include <filesystem>
@@ -16,6 +18,8 @@
 #include "settings/profile_file_win.h"
 #include "tests/support/mouse_hook_recorder_win.h"
 #include "ui/app_state_win.h"
+#include "ui/high_contrast_win.h"
+#include "ui/image_control_win.h"
 #include "ui/list_box_point_list_win.h"
 #include "ui/scaled_layout_win.h"
 #include "win/owned_win.h"
@@ -28,6 +32,8 @@ using testing::WaitFor;
 
 // Started with it, this program writes the snapshot of a fresh start to the file named after it.
 constexpr char SNAPSHOT_SWITCH[] = "--layout-snapshot";
+// Started with it, this program shows the main window with high contrast taken as on, until closed.
+constexpr char HIGH_CONTRAST_SWITCH[] = "--high-contrast";
 constexpr int SCALES = 4;  // the drawings of each image: 100, 125, 150 and 200 %
 
 // The main window run as the program runs it, on a thread of its own, with one entry in the list.
@@ -155,6 +161,28 @@ Snapshot FreshStartAt(DWORD dpi) {
     return s;
 }
 
+// The picture's pixels as it paints itself.
+std::vector<COLORREF> Painted(HWND control) {
+    RECT box{};
+    GetClientRect(control, &box);
+    const ScreenDc screen;
+    const MemoryDc dc(CreateCompatibleDC(screen.Get()));
+    const GdiObject bits(CreateCompatibleBitmap(screen.Get(), box.right, box.bottom));
+    const Selected selected(dc.Get(), bits.Get());
+    SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < box.bottom; ++y)
+        for (int x = 0; x < box.right; ++x) pixels.push_back(GetPixel(dc.Get(), x, y));
+    return pixels;
+}
+
+void ChangeDpi(HWND window, UINT dpi) {  // as the system does: the size asked, then a rectangle
+    SIZE size{};
+    EXPECT_TRUE(SendMessageW(window, GET_DPI_SCALED_SIZE_MESSAGE, dpi, LPARAM(&size)));
+    RECT box{0, 0, size.cx, size.cy};  // where the window goes: no matter here
+    SendMessageW(window, DPI_CHANGED_MESSAGE, MAKEWPARAM(dpi, dpi), LPARAM(&box));
+}
+
 // At 144 and 192 DPI a change of scale gives what a fresh start there gives, within 1 px, and every
 // box of that start lies where its 96-DPI box lands, scaled as the client area grew (the dialog
 // units round). The images show their 150 and 200 % drawings. Back at 96 DPI all is as it was.
@@ -166,13 +194,7 @@ TEST(MainWindow, AChangeOfScaleALostCaptureAndTheCloseBox) {
         const MainWindowRun run;
         const Snapshot first = Take(run);
         for (const auto& [dpi, drawing] : {std::pair{144u, 2L}, {192u, 3L}, {96u, 0L}}) {
-            // As the system does it: it asks the size for the DPI, then gives a rectangle of it.
-            SIZE size{};
-            EXPECT_TRUE(SendMessageW(run.main, GET_DPI_SCALED_SIZE_MESSAGE, dpi,
-                                     reinterpret_cast<LPARAM>(&size)));
-            RECT box{0, 0, size.cx, size.cy};  // where the window goes: no matter here
-            SendMessageW(run.main, DPI_CHANGED_MESSAGE, MAKEWPARAM(dpi, dpi),
-                         reinterpret_cast<LPARAM>(&box));
+            ChangeDpi(run.main, dpi);
             const Snapshot changed = Take(run), fresh = dpi == 96 ? first : FreshStartAt(dpi);
             ASSERT_EQ(changed.size(), fresh.size()) << dpi;
             for (const auto& [name, value] : fresh) {
@@ -202,6 +224,134 @@ TEST(MainWindow, AChangeOfScaleALostCaptureAndTheCloseBox) {
     }
     EXPECT_FALSE(std::filesystem::exists(file));
     std::filesystem::remove(file);
+}
+
+void Press(const std::vector<WORD>& keys) {  // in order, released in reverse
+    std::vector<INPUT> inputs(keys.size() * 2, INPUT{INPUT_KEYBOARD, {}});
+    for (std::size_t i = 0, last = inputs.size() - 1; i < keys.size(); ++i) {
+        inputs[i].ki.wVk = inputs[last - i].ki.wVk = keys[i];
+        inputs[last - i].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
+// Real keys on the About page, the focus left on View as a click leaves it: access keys of the
+// hidden page, one nothing answers, a letter, Space, Enter, Delete. Each is followed by Ctrl+Tab,
+// which a window that stopped answering never serves; the hidden list and the run stay as they
+// were.
+TEST(MainWindow, KeysOnTheAboutPageReachNothingHidden) {
+    std::filesystem::remove(ConfigFilePath());  // the About tab saves
+    const MainWindowRun run;
+    HWND list = GetDlgItem(run.motion, IDC_POINTS), about = GetDlgItem(run.main, IDC_TAB_ABOUT);
+    SetForegroundWindow(run.main);
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == run.main; }));
+    const char* names[] = {"Alt+R", "Alt+S", "Alt+V", "Alt+F", "X", "Space", "Enter", "Delete"};
+    const std::vector<WORD> keys[] = {{VK_MENU, 'R'}, {VK_MENU, 'S'}, {VK_MENU, 'V'},
+                                      {VK_MENU, 'F'}, {'X'},          {VK_SPACE},
+                                      {VK_RETURN},    {VK_DELETE}};
+    for (std::size_t k = 0; k < std::size(keys); ++k) {
+        const char* name = names[k];
+        SendMessageW(run.main, WM_NEXTDLGCTL, WPARAM(GetDlgItem(run.motion, IDC_VIEW)), TRUE);
+        SendMessageW(run.main, WM_COMMAND, IDC_TAB_ABOUT, LPARAM(about));
+        EXPECT_EQ(FocusOf(run.main), about) << name;
+        Press(keys[k]);
+        Press({VK_CONTROL, VK_TAB});
+        ASSERT_TRUE(WaitFor([&] { return FocusOf(run.main) == list; }, 10000)) << name;
+        EXPECT_TRUE(IsWindowVisible(run.motion)) << name;
+        EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1) << name;
+        EXPECT_EQ(WindowText(GetDlgItem(run.motion, IDC_START)), "&Start") << name;
+    }
+    std::filesystem::remove(ConfigFilePath());
+}
+
+// What a screen reader reads of a control through oleacc: its name, and its role.
+std::pair<std::wstring, long> Spoken(HWND control) {
+    IAccessible* object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(control, DWORD(OBJID_CLIENT), IID_IAccessible,
+                                          reinterpret_cast<void**>(&object))))
+        return {L"(no object)", 0};
+    VARIANT self{}, role{};  // lVal: CHILDID_SELF
+    self.vt = VT_I4;
+    BSTR name = nullptr;
+    object->get_accName(self, &name);
+    object->get_accRole(self, &role);
+    object->Release();
+    const std::wstring text = name ? name : L"";
+    SysFreeString(name);
+    return {text, role.vt == VT_I4 ? role.lVal : 0};
+}
+
+// Every control of the window in the templates' order, by the name a screen reader says (the
+// separators none), the pictures by their roles too (a standard control's is Wine's to say). And no
+// access key serves two controls.
+TEST(MainWindow, EveryControlTellsAScreenReaderWhatItIs) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // as a screen reader's thread is
+    const MainWindowRun run;
+    const std::wstring expected =
+        L"Varrel|Motion|About|Close|||||Points|Position|Position|"
+        L"Pick a position|Add|Hide after start|Start|View|Remove|";
+    const std::map<long, char> marks = {{ROLE_SYSTEM_GRAPHIC, 'g'},
+                                        {ROLE_SYSTEM_PAGETAB, 't'},
+                                        {ROLE_SYSTEM_PUSHBUTTON, 'b'},
+                                        {ROLE_SYSTEM_SEPARATOR, 's'}};
+    std::wstring names;
+    std::string roles, keys;  // the pictures' roles; the access keys
+    for (HWND parent : {run.main, run.motion}) {
+        for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            if (c == run.about || c == run.motion) continue;
+            const auto [name, role] = Spoken(c);
+            names += name + L"|";
+            if (IsImageControl(c)) roles += marks.count(role) ? marks.at(role) : '?';
+            const std::string text = WindowText(c);
+            if (const auto amp = text.find('&'); amp != std::string::npos && amp + 1 < text.size())
+                keys += char(std::toupper(text[amp + 1]));
+        }
+    }
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(roles, "gttbssssbb");  // logo, tabs, Close, separators, target, Add
+    std::sort(keys.begin(), keys.end());
+    EXPECT_EQ(std::adjacent_find(keys.begin(), keys.end()), keys.end()) << keys;
+    CoUninitialize();
+}
+
+// High contrast on (its colours set as such a theme sets them): each picture with a word, and the
+// target, shows in the two system colours, at 150 % too; off again, the artwork comes back.
+TEST(MainWindow, HighContrastDrawsThePicturesInTheSystemColours) {
+    const MainWindowRun run;
+    const int elements[] = {COLOR_BTNFACE, COLOR_BTNTEXT};
+    const COLORREF contrast[] = {RGB(0, 0, 0), RGB(255, 255, 0)};
+    const COLORREF was[] = {GetSysColor(elements[0]), GetSysColor(elements[1])};
+    const HWND pictures[] = {
+        GetWindow(run.main, GW_CHILD),       GetDlgItem(run.motion, IDC_ADD),
+        GetDlgItem(run.motion, IDC_TARGET),  GetDlgItem(run.main, IDC_TAB_MOTION),
+        GetDlgItem(run.main, IDC_TAB_ABOUT), GetDlgItem(run.main, IDC_TAB_CLOSE)};
+    std::vector<std::vector<COLORREF>> artwork;
+    for (HWND p : pictures) artwork.push_back(Painted(p));
+    SetSysColors(2, elements, contrast);
+    OverrideHighContrast(true);
+    SendMessageW(run.main, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+    for (UINT dpi : {96u, 144u}) {
+        ChangeDpi(run.main, dpi);
+        for (std::size_t i = 0; i < std::size(pictures); ++i) {
+            const std::vector<COLORREF> shown = Painted(pictures[i]);
+            EXPECT_GT(std::count(shown.begin(), shown.end(), contrast[0]), 0) << i << " at " << dpi;
+            EXPECT_GT(std::count(shown.begin(), shown.end(), contrast[1]), 0) << i << " at " << dpi;
+        }
+    }
+    ChangeDpi(run.main, 96);
+    OverrideHighContrast(false);
+    SetSysColors(2, elements, was);  // its own notice is posted: it may come late
+    SendMessageW(run.main, WM_SYSCOLORCHANGE, 0, 0);
+    for (std::size_t i = 0; i < std::size(pictures); ++i)
+        EXPECT_EQ(Painted(pictures[i]), artwork[i]);
+    OverrideHighContrast(std::nullopt);
 }
 
 // A hidden list box of this thread, whose owner serves the worker's entry reads.
@@ -256,6 +406,11 @@ int main(int argc, char** argv) {
         std::ofstream out(argv[2]);
         for (const auto& [name, value] : varrel::Take(run)) out << name << '=' << value << '\n';
         return 0;
+    }
+    if (argc == 2 && std::string(argv[1]) == varrel::HIGH_CONTRAST_SWITCH) {
+        varrel::OverrideHighContrast(true);  // as if on: Wine cannot switch it (scripts/screenshot)
+        varrel::g_app.instance = GetModuleHandleW(nullptr);
+        return int(varrel::RunMainWindow(GetModuleHandleW(nullptr)));
     }
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -9,8 +9,10 @@
 #include "resources/resource.h"
 #include "settings/config_file.h"
 #include "settings/profile_file_win.h"
+#include "ui/accessible_name_win.h"
 #include "ui/action_dialog_win.h"
 #include "ui/app_state_win.h"
+#include "ui/image_control_win.h"
 #include "ui/list_box_point_list_win.h"
 #include "ui/position_picker_win.h"
 #include "ui/run_control_win.h"
@@ -69,6 +71,9 @@ void ShowStatus(HWND page) {
 
 // The blink ends before the run's start or stop repaints the page or minimizes the window.
 INT_PTR OnInitDialog(HWND page) {
+    // A screen reader finds no name on these by itself; the label "Position" lies beside the field.
+    GiveAccessibleLook(GetDlgItem(page, IDC_POINTS), {L"Points", 0});
+    GiveAccessibleLook(GetDlgItem(page, IDC_POSITION), {L"Position", 0});
     FitPointListColumns(page);
     LoadSettings(page);
     g_runControl = std::make_unique<RunControl>(
@@ -153,6 +158,10 @@ void OnView(HWND page) {
     g_blink.Start(page, at);
 }
 
+// Space or Enter on the target, or an arrow that moved the pointer: the pointer's position is
+// picked.
+void OnTargetPressed(HWND page) { g_picker.TakePointerPosition(page); }
+
 void OnStartStop(HWND page) {
     if (g_runControl) g_runControl->OnStartStop();
     ShowStatus(page);
@@ -180,6 +189,9 @@ INT_PTR OnCommand(HWND page, int id, int code) {
         case IDC_POSITION:
             if (code == EN_CHANGE) OnPositionChanged(page);
             break;
+        case IDC_TARGET:
+            OnTargetPressed(page);
+            break;
         case IDC_POINTS:
             OnPointsNotification(page, code);
             break;
@@ -196,6 +208,38 @@ INT_PTR OnCommand(HWND page, int id, int code) {
             break;
     }
     return TRUE;
+}
+
+bool IsPushButton(HWND control) {
+    const auto type = GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK;
+    return (SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_BUTTON) &&
+           (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
+}
+
+// Enter acts on the focused control of the shown page: Position adds as Add does, the list opens
+// the selected entry's mouse action as a double-click does, a picture or a button is pressed. The
+// check box and anything else take no Enter.
+INT_PTR OnEnterKey(HWND page, HWND focus) {
+    if (!IsWindowVisible(page) || GetParent(focus) != page) return TRUE;
+    const int id = GetDlgCtrlID(focus);
+    if (id == IDC_POSITION) {
+        OnAdd(page);
+    } else if (id == IDC_POINTS) {
+        if (Points(page).Selected()) OnPointsDoubleClick(page);
+    } else if (IsImageControl(focus)) {
+        PressImageControl(focus);
+    } else if (IsPushButton(focus)) {
+        OnCommand(page, id, BN_CLICKED);
+    }
+    return TRUE;
+}
+
+// A key in the point list, before the list box acts on it: Delete removes the selected entry as
+// Remove does; every other key is the list box's (-1). Only a shown page takes it.
+INT_PTR OnListKey(HWND page, WORD key) {
+    if (key != VK_DELETE || !IsWindowVisible(page)) return -1;
+    OnRemove(page);
+    return -2;  // done: the list box does nothing more
 }
 
 // The position picker: press on the target image, drag anywhere, release.
@@ -321,6 +365,10 @@ INT_PTR CALLBACK MotionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
             return OnShowWindow(page, wParam != FALSE, lParam);
         case WM_COMMAND:
             return OnCommand(page, LOWORD(wParam), HIWORD(wParam));
+        case WM_ENTER_KEY:
+            return OnEnterKey(page, reinterpret_cast<HWND>(wParam));
+        case WM_VKEYTOITEM:
+            return OnListKey(page, LOWORD(wParam));
         case WM_LBUTTONDOWN:
             return OnLeftButtonDown(page, lParam);
         case WM_MOUSEMOVE:

@@ -34,6 +34,10 @@ constexpr UINT WM_SETTINGS_UNREAD = WM_APP + 0x101;
 // the settings file: it tells the user once it shows.
 constexpr UINT WM_SETTINGS_SHARED = WM_APP + 0x102;
 
+// Enter, which the dialog manager gives the main window, passed on to the page that holds the
+// focus (wParam: the focused control): it does there what a click or double-click on it does.
+constexpr UINT WM_ENTER_KEY = WM_APP + 0x110;
+
 // The settings file was there at start but could not be read: no save replaces it until the user
 // agrees to it (AllowReplacingUnreadSettings): the next save then puts a new file in its place
 // without reading it. Nothing once it was read, or was not there.

@@ -47,9 +47,20 @@ void PositionPicker::OnCaptureChanged(HWND page, HWND newCapture) {
     SetCursor(savedCursor_);
 }
 
+// A drag in progress owns the field.
+void PositionPicker::TakePointerPosition(HWND page) const {
+    POINT pt{};
+    if (dragging_ || !GetCursorPos(&pt)) return;
+    ShowScreenPosition(page, pt);
+}
+
 void PositionPicker::ShowPosition(HWND page, LPARAM lParam) const {
     POINT pt = {CoordFromMessageWord(LOWORD(lParam)), CoordFromMessageWord(HIWORD(lParam))};
     ClientToScreen(page, &pt);
+    ShowScreenPosition(page, pt);
+}
+
+void PositionPicker::ShowScreenPosition(HWND page, POINT pt) {
     SetDlgItemTextA(page, IDC_POSITION, FormatPosition(pt.x, pt.y).c_str());
 }
 

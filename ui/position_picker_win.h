@@ -28,9 +28,12 @@ class PositionPicker {
     void OnLeftUp(HWND page, LPARAM lParam);
     // WM_CAPTURECHANGED: newCapture is the window that has the mouse capture now, if any.
     void OnCaptureChanged(HWND page, HWND newCapture);
+    // The keyboard's pick: the pointer's screen position now, shown as a release there shows it.
+    void TakePointerPosition(HWND page) const;
 
   private:
     void ShowPosition(HWND page, LPARAM lParam) const;
+    static void ShowScreenPosition(HWND page, POINT pt);
 
     HCURSOR targetCursor_;
     HCURSOR savedCursor_ = nullptr;
