@@ -6,6 +6,8 @@
 namespace varrel::e2e {
 namespace {
 
+using testing::Texts;
+
 HWND FocusOf(HWND window) {  // in another process: read from its thread
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
