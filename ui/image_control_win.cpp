@@ -138,6 +138,16 @@ bool IsArrow(WPARAM key) {
     return key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
 }
 
+// A picture may lie under a sibling drawn after it (the line across the About tab's foot): drawn
+// again through the parent, both show as at the start, in the template's order.
+void Redraw(HWND control) {
+    RECT box{};
+    HWND parent = GetParent(control);
+    if (!GetWindowRect(control, &box) || !parent) return;
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&box), 2);
+    RedrawWindow(parent, &box, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
 // Only the first of a held key's repeats counts.
 bool OnKeyDown(HWND control, const ImageControl& image, WPARAM key, LPARAM flags) {
     const bool repeat = (flags & (1 << 30)) != 0;
@@ -179,7 +189,7 @@ LRESULT CALLBACK ImageProc(HWND control, UINT message, WPARAM wParam, LPARAM lPa
         case WM_SETFOCUS:
         case WM_KILLFOCUS:
         case WM_UPDATEUISTATE:
-            InvalidateRect(control, nullptr, FALSE);
+            Redraw(control);
             break;
         case WM_GETDLGCODE:
             return DLGC_WANTARROWS;
