@@ -268,6 +268,20 @@ TEST(MainWindow, KeysOnTheAboutPageReachNothingHidden) {
         EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1) << name;
         EXPECT_EQ(WindowText(GetDlgItem(run.motion, IDC_START)), "&Start") << name;
     }
+    // The line across the tabs' feet, drawn after them, still shows under the About tab once its
+    // focus has gone: there as between the About and Close tabs.
+    RECT tab{}, close{}, line{};
+    GetWindowRect(about, &tab);
+    GetWindowRect(GetDlgItem(run.main, IDC_TAB_CLOSE), &close);
+    for (HWND c = GetWindow(run.main, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (GetWindowRect(c, &line) && line.bottom - line.top == 1 && line.top < tab.bottom) break;
+    ASSERT_EQ(line.bottom - line.top, 1) << "no line across the tabs";
+    // Whatever is still to paint, painted now (sent to the window's thread).
+    ASSERT_TRUE(RedrawWindow(run.main, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN));
+    const ScreenDc screen;
+    EXPECT_EQ(GetPixel(screen.Get(), (tab.left + tab.right) / 2, line.top),
+              GetPixel(screen.Get(), (tab.right + close.left) / 2, line.top))
+        << "the line under the About tab, once its focus went";
     std::filesystem::remove(ConfigFilePath());
 }
 
