@@ -15,8 +15,11 @@ struct MemoryProfileStore : ProfileStore {
     }
     bool Write(Text s, const ProfileValues& set) override {
         writes += "[" + s + "]\n";
-        for (const auto& [k, v] : set) writes += k + "=" + (values["[" + s + "]" + k] = v) + "\n";
+        for (const auto& [k, v] : set) writes += Set(s, k, v);
         return true;
+    }
+    std::string Set(Text s, Text k, Text v) {
+        return k + "=" + (values["[" + s + "]" + k] = v) + "\n";
     }
 
     std::map<std::string, std::string> values;  // by "[section]key"
