@@ -45,8 +45,7 @@ TEST(Settings, LoadedAtStartAndWrittenBackWholeByTheCloseTab) {
     // Greek, Cyrillic and Chinese (no ANSI code page has all three), then 400 characters and more.
     std::wstring deep = L"-\u03A9\u03BC\u03AD\u03B3\u03B1-\u0416\u0430\u0440-\u6F22\u5B57";
     while (deep.size() < 400) deep += L"\\8-chars";
-    const std::tuple<std::optional<std::string>, Texts, bool> cases[] = {
-        {std::nullopt, {}, false},
+    const std::tuple<std::string, Texts, bool> cases[] = {
         {garbage + "\r\n[Main]\r\nPoint=5,5 6,6\r\nHide=1\r\n", {"5,5", "6,6"}, true},
         {ConfigWith("\xe9,\xff  1,1,\x80 \x81\x8d\x8f\x90\x9d"),
          {"\xe9,\xff", "1,1,\x80", "\x81\x8d\x8f\x90\x9d"},
@@ -56,7 +55,7 @@ TEST(Settings, LoadedAtStartAndWrittenBackWholeByTheCloseTab) {
          false},
         {ConfigWith(Joined(many), "1"), many, true}};
     for (const auto& [file, entries, hide] : cases) {
-        SCOPED_TRACE(file ? file->substr(0, 30) : "no file");
+        SCOPED_TRACE(file.substr(0, 30));
         VarrelProcess app(file, deep);
         ASSERT_TRUE(app.Start());
         ASSERT_TRUE(PostCommand(app.Main(), IDC_TAB_CLOSE));
