@@ -28,8 +28,9 @@ class WinPointerOpsTest : public ::testing::Test {
 };
 
 // Every pixel of a row and a column is hit, the same with the screen spanned as the virtual
-// desktop, and outside goes to the edge. The area is read at every segment: the second one's is
-// half the screen, where pixel 100 spans the screen's 200 and 201 and the middle is taken.
+// desktop (outside goes to the edge: the native tests). The area is read at every segment: the
+// second one's is half the screen, where pixel 100 spans the screen's 200 and 201 and the middle
+// is taken.
 // Buttons act at their point even after the user moved the mouse.
 TEST_F(WinPointerOpsTest, EveryPixelIsHitInTheAreaReadAtEachSegmentAndButtonsActAtTheirPoint) {
     const ScreenArea primary = SystemScreenArea();
@@ -40,8 +41,6 @@ TEST_F(WinPointerOpsTest, EveryPixelIsHitInTheAreaReadAtEachSegmentAndButtonsAct
         for (int x = 0; x < width; ++x)
             ASSERT_EQ(MovedTo(ops, x + 0.75, 201.3), Text(x, 201)) << area.virtualDesktop;
         for (int y = 0; y < height; ++y) ASSERT_EQ(MovedTo(ops, 300, y + 0.999), Text(300, y));
-        EXPECT_EQ(MovedTo(ops, -40.5, height + 1e7), Text(0, height - 1));
-        EXPECT_EQ(MovedTo(ops, width, -1), Text(width - 1, 0));
     }
     testing::MouseHookRecorder hook;
     int reads = 0;

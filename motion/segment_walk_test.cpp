@@ -24,10 +24,6 @@ struct WalkCase {
 
 TEST(SegmentWalk, StepsAlongTheMajorAxisToJustShortOfTheEndAfterAClickForCOnly) {
     const WalkCase cases[] = {
-        {{0, 0}, {4, 2}, " ", NEVER, "M0,0 S20 M1,0.5 S20 M2,1 S20 M3,1.5 S20 "},
-        {{4, 2}, {0, 0}, " ", NEVER, "M4,2 S20 M3,1.5 S20 M2,1 S20 M1,0.5 S20 "},
-        {{5, 0}, {6, 4}, " ", NEVER, "M5,0 S20 M5.25,1 S20 M5.5,2 S20 M5.75,3 S20 "},
-        {{0, 0}, {-3, 3}, " ", NEVER, "M0,0 S20 M-1,1 S20 M-2,2 S20 "},  // a tie: along x
         {{3, 3}, {3, 3}, "C", NEVER, "P3,3 H10 R3,3 "},
         {{3, 3}, {3, 3}, "DUBc x", NEVER, ""},
         {{0, 0}, {2, 0}, "C", NEVER, "P0,0 H10 R0,0 M0,0 S20 M1,0 S20 "},  // no pause after R

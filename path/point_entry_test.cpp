@@ -26,17 +26,9 @@ std::string Reading(std::string_view text, ScreenPoint start = {-7, -9}) {
 TEST(ParseEntry, SplitsAtCommasLikeStrtokAndReadsNumbersLikeAtoiWithin32Bits) {
     const std::string padded = std::string(30, ' ') + "123," + std::string(50, '0') + "456,C",
                       nul("1,2\0,C", 6);
-    const std::pair<std::string, std::string> cases[] = {{"640,480", "640,480  "},
-                                                         {"640,480,C", "640,480 C"},
-                                                         {",,640,,480", "640,480  "},
-                                                         {"10,,C", "10,0  "},
-                                                         {"640", "640,-9  "},
-                                                         {"", "-7,-9  "},
-                                                         {"abc,12", "0,12  "},
-                                                         {"  \t-42abc,+17", "-42,17  "},
-                                                         {nul, "1,2  "},
-                                                         {padded, "123,456 C"}};
-    for (const auto& [text, reading] : cases) EXPECT_EQ(Reading(text), reading) << text;
+    // What the random texts below do not reach: a NUL, texts longer than theirs.
+    for (const auto& [text, reading] : {std::pair{nul, "1,2  "}, {padded, "123,456 C"}})
+        EXPECT_EQ(Reading(text), reading) << text;
     for (const std::string& beyond :
          {std::string("2147483647,-2147483648"), std::string("2147483648,-2147483649"),
           std::string(5000, '9') + ",-" + std::string(40, '9')})
@@ -44,31 +36,27 @@ TEST(ParseEntry, SplitsAtCommasLikeStrtokAndReadsNumbersLikeAtoiWithin32Bits) {
     EXPECT_EQ(Reading(FormatPosition(INT32_MIN, INT32_MAX)), "-2147483648,2147483647  ");
 }
 
-// The exact text the rule leaves; that an entry of fewer than two fields stays as it is, the
-// property below checks.
+// The exact text the rule leaves; that an entry of fewer than two fields stays as it is, and the
+// code each choice gives, the property below checks.
 TEST(ApplyAction, WorksOnTheThirdFieldAsTheParserFindsIt) {
     const std::string wide = std::string(40, '1') + "," + std::string(40, '2');
     EXPECT_EQ(ApplyAction(wide, C::Click), wide + ",C");
     EXPECT_EQ(ApplyAction(wide + ",C", C::None), wide);
     const std::tuple<const char*, C, const char*> cases[] = {
-        {"640,480", C::Click, "640,480,C"},      {"640,480,C", C::Down, "640,480,D"},
-        {"640,480,D", C::Up, "640,480,U"},       {"640,480,U", C::DoubleClick, "640,480,B"},
-        {"640,480,D", C::None, "640,480"},       {"640,480", C::None, "640,480"},
-        {"640,480,C", C::NoChoice, "640,480,C"}, {"640,480,c", C::Click, "640,480,C"},
-        {"640,480x", C::Click, "640,480x,C"},    {"640,480x", C::None, "640,480x"},
-        {"60,60,C,C", C::None, "60,60"},         {"60,60,C,C", C::Down, "60,60,D"},
-        {"20,20,C\t30,30", C::None, "20,20"},    {"70,,5,,C", C::None, "70,,5"},
-        {"1,2, C", C::Click, "1,2,C"},           {"70,,C", C::Click, "70,,C,C"},
-        {"640,480,,", C::Click, "640,480,,,C"}};
+        {"640,480", C::Click, "640,480,C"},   {"640,480,C", C::Down, "640,480,D"},
+        {"640,480,D", C::None, "640,480"},    {"640,480,C", C::NoChoice, "640,480,C"},
+        {"640,480,c", C::Click, "640,480,C"}, {"640,480x", C::Click, "640,480x,C"},
+        {"640,480x", C::None, "640,480x"},    {"60,60,C,C", C::None, "60,60"},
+        {"60,60,C,C", C::Down, "60,60,D"},    {"20,20,C\t30,30", C::None, "20,20"},
+        {"70,,5,,C", C::None, "70,,5"},       {"1,2, C", C::Click, "1,2,C"},
+        {"70,,C", C::Click, "70,,C,C"},       {"640,480,,", C::Click, "640,480,,,C"}};
     for (const auto& [entry, choice, result] : cases)
         EXPECT_EQ(ApplyAction(entry, choice), result) << entry << " " << static_cast<int>(choice);
 }
 
 TEST(CompactEntry, ReadsAsTheTypedTextWithoutWhiteSpace) {
-    const std::pair<const char*, const char*> cases[] = {
-        {" 12 , 34 ", "12,34"}, {"10 20", "10"}, {"12,34, C", "12,34"}, {"1, ,C", "1,0,C"},
-        {"- 5,+ 7", "-,+"},     {" \t ", ""},    {"1,2,C x,9", "1,2,C"}};
-    for (const auto& [typed, stored] : cases) EXPECT_EQ(CompactEntry(typed), stored) << typed;
+    // Only what is read is kept (below: any text reads the same), so that more texts fit an entry.
+    EXPECT_EQ(CompactEntry(" 1 ,2 ,C x, 9"), "1,2,C");
     // Add takes the compact form when it fits an entry, else nothing: a cut is another point.
     for (const char* fits : {" -1000 , -1000 ,C ", "12345678901234"})
         EXPECT_EQ(TypedEntry(fits), CompactEntry(fits)) << fits;

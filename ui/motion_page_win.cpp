@@ -32,7 +32,7 @@ std::unique_ptr<RunControl> g_runControl;
 PositionPicker g_picker;
 ViewBlink g_blink;
 std::optional<SettingsTrouble> g_unreadSettings;
-bool g_addRefused = false;  // until Position changes
+bool g_addRefused = false;     // until Position changes
 bool g_replaceUnread = false;  // the user agreed to replace the file that could not be read
 // The point list as this copy last read it from the settings file or wrote it there.
 std::optional<std::string> g_knownPoints;

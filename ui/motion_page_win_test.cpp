@@ -86,7 +86,6 @@ TEST(ViewBlink, ShowsThreeTimesAndLeavesTheScreenAsItWasWhateverCutsItShort) {
         {"View again", false, [](const PageHere& p) { p.Command(IDC_VIEW); }},
         {"the page hidden", false, [](const PageHere& p) { ShowWindow(p.page, SW_HIDE); }},
         {"a run started", false, [](const PageHere& p) { p.Command(IDC_START); }},
-        {"Stop", true, [](const PageHere& p) { p.Command(IDC_START); }},
         {"Shift+Esc", true, [](const PageHere& p) {
              SendMessageW(p.page, WM_HOTKEY, 1, MAKELPARAM(MOD_SHIFT, VK_ESCAPE));
          }}};

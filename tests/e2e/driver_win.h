@@ -31,9 +31,6 @@ inline std::optional<LRESULT> SendServed(HWND window, UINT message, WPARAM w = 0
     return static_cast<LRESULT>(result);
 }
 inline bool Sync(HWND window) { return SendServed(window, WM_NULL).has_value(); }
-inline bool ShiftEscapeIsFree() {  // no program holds the hotkey
-    return RegisterHotKey(nullptr, 0x7A1, MOD_SHIFT, VK_ESCAPE) && UnregisterHotKey(nullptr, 0x7A1);
-}
 // The command control `id` sends: sent and served, or posted (when its handler runs a modal loop).
 inline Result Command(HWND parent, int id, int code = 0, bool post = false) {
     const WPARAM w = MAKEWPARAM(id, code);
