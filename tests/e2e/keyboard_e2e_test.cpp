@@ -55,7 +55,11 @@ TEST(Keyboard, AUserWithoutAMouseBuildsRunsAndSavesAPath) {
     // Add adds it.
     testing::Mouse({{0, {350, 250}}});
     POINT at{};
-    ASSERT_TRUE(testing::WaitFor([&] { return GetCursorPos(&at) && at.x == 350 && at.y == 250; }));
+    auto placed = [&] {
+        GetCursorPos(&at);
+        return at.x == 350 && at.y == 250;
+    };
+    ASSERT_TRUE(testing::WaitFor(placed)) << "the pointer stays at " << at.x << "," << at.y;
     ASSERT_TRUE(TabTo(app.Control(IDC_TARGET)));
     ASSERT_TRUE(Keys("Right", {VK_RIGHT}, [&] { return app.Position() == "351,250"; }));
     ASSERT_TRUE(
