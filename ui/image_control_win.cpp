@@ -27,15 +27,9 @@ struct ImageControl {
     HBITMAP bitmap = nullptr;
 };
 
-LRESULT CALLBACK ImageProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                           DWORD_PTR data);
-
-ImageControl* DataOf(HWND control) {
-    DWORD_PTR data = 0;
-    return GetWindowSubclass(control, ImageProc, IMAGE_SUBCLASS_ID, &data)
-               ? reinterpret_cast<ImageControl*>(data)
-               : nullptr;
-}
+// Marks a picture as one of these while it is subclassed: comctl32's GetWindowSubclass would
+// tell too, but the 64-bit mingw-w64 import library lacks it.
+constexpr wchar_t IMAGE_PROPERTY[] = L"Varrel.ImageControl";
 
 std::wstring TextOf(HWND control) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
@@ -202,6 +196,7 @@ LRESULT CALLBACK ImageProc(HWND control, UINT message, WPARAM wParam, LPARAM lPa
             break;
         case WM_NCDESTROY:
             RemoveWindowSubclass(control, ImageProc, IMAGE_SUBCLASS_ID);
+            RemovePropW(control, IMAGE_PROPERTY);
             delete image;
             break;
         default:
@@ -215,11 +210,14 @@ LRESULT CALLBACK ImageProc(HWND control, UINT message, WPARAM wParam, LPARAM lPa
 void AttachImageControl(HWND control, ImageKind kind, AccessibleLook look) {
     auto* image = new ImageControl{kind, std::move(look)};
     if (!SetWindowSubclass(control, ImageProc, IMAGE_SUBCLASS_ID,
-                           reinterpret_cast<DWORD_PTR>(image)))
+                           reinterpret_cast<DWORD_PTR>(image))) {
         delete image;
+        return;
+    }
+    SetPropW(control, IMAGE_PROPERTY, image);
 }
 
-bool IsImageControl(HWND control) { return DataOf(control) != nullptr; }
+bool IsImageControl(HWND control) { return GetPropW(control, IMAGE_PROPERTY) != nullptr; }
 
 void PressImageControl(HWND control) {
     if (!IsImageControl(control) || !IsWindowVisible(control)) return;
