@@ -288,9 +288,10 @@ TEST(MainWindow, KeysOnTheAboutPageReachNothingHidden) {
 // What a screen reader reads of a control through oleacc: its name, and its role.
 std::pair<std::wstring, long> Spoken(HWND control) {
     IAccessible* object = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(control, DWORD(OBJID_CLIENT), IID_IAccessible,
-                                          reinterpret_cast<void**>(&object))))
-        return {L"(no object)", 0};
+    // By __uuidof: the 64-bit mingw-w64 oleacc library gives IID_IAccessible as a code thunk.
+    const HRESULT found = AccessibleObjectFromWindow(
+        control, DWORD(OBJID_CLIENT), __uuidof(IAccessible), reinterpret_cast<void**>(&object));
+    if (FAILED(found)) return {L"(no object: " + std::to_wstring(unsigned(found)) + L")", 0};
     VARIANT self{}, role{};  // lVal: CHILDID_SELF
     self.vt = VT_I4;
     BSTR name = nullptr;
