@@ -52,8 +52,11 @@ SaveResult SaveConfig(ProfileStore& store, const PointList& list, bool hideAfter
     if (!joined) return SaveResult::Failed;
     const std::optional<std::string> stored = store.Read(CONFIG_SECTION, CONFIG_KEY_POINT);
     const bool changed = stored && stored != known && stored != joined;
-    if (changed && onChanged == ChangedList::Ask) return SaveResult::ListChanged;
-    const bool keep = changed && onChanged == ChangedList::Keep;
+    // A copy whose list is still the one it read or wrote has nothing of its own to put over a
+    // list saved since by another: that one stays, unasked (also at the session's end).
+    const bool edited = SplitPointValue(known.value_or("")) != SplitPointValue(*joined);
+    if (changed && edited && onChanged == ChangedList::Ask) return SaveResult::ListChanged;
+    const bool keep = changed && (!edited || onChanged == ChangedList::Keep);
     ProfileValues values;
     if (!keep) values.emplace_back(CONFIG_KEY_POINT, *joined);
     values.emplace_back(CONFIG_KEY_HIDE, hideAfterStart ? "1" : "0");

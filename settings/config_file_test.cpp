@@ -73,7 +73,8 @@ TEST(ConfigFile, LoadsTheTokensBetweenSpacesAndHideLikeAtoiThenSavesPointThenHid
 
 // This copy loaded or last saved `known`; the store holds `stored` (another copy saved since?) and
 // this copy saves 2,2. A list the store has no more, or has as this copy knows it or would write
-// it, is written over; another is written over only as told: asked, nothing is written.
+// it, is written over; another is written over only as told (asked, nothing is written), and never
+// by a copy whose own list is still the one it knows.
 TEST(ConfigFile, AListChangedInTheStoreSinceThisCopyReadItIsNotReplacedUnseen) {
     using C = ChangedList;
     using R = SaveResult;
@@ -81,7 +82,8 @@ TEST(ConfigFile, AListChangedInTheStoreSinceThisCopyReadItIsNotReplacedUnseen) {
         {"1,1", "1,1", C::Ask, R::Saved, true},       {NONE, "1,1", C::Ask, R::Saved, true},
         {"2,2", "1,1", C::Ask, R::Saved, true},       {"3,3", "1,1", C::Ask, R::ListChanged, false},
         {"3,3", NONE, C::Ask, R::ListChanged, false}, {"3,3", "1,1", C::Keep, R::Saved, false},
-        {"3,3", "1,1", C::Replace, R::Saved, true}};
+        {"3,3", "1,1", C::Replace, R::Saved, true},   {"3,3", "2,2", C::Replace, R::Saved, false},
+        {"3,3", "2,2 ", C::Ask, R::Saved, false}};
     for (const auto& [stored, known, onChanged, result, replaced] : cases) {
         SCOPED_TRACE(stored.value_or("none") + " stored, " + known.value_or("none") + " known");
         testing::MemoryProfileStore store;

@@ -128,7 +128,9 @@ DWORD WriteInPlace(FileWrites& writes, const std::wstring& path, const std::stri
     if (!error && text.size() > old.size()) error = EndAt(writes, file.Get(), text.size());
     if (error) return error;
     error = WriteAll(writes, file.Get(), text);
-    if (error) WriteAll(writes, file.Get(), old);
+    // Where even the old bytes cannot go back (a range another program locked), the file at least
+    // loses the length it was grown by.
+    if (error && WriteAll(writes, file.Get(), old)) EndAt(writes, file.Get(), old.size());
     return error;
 }
 

@@ -323,9 +323,10 @@ std::optional<SettingsTrouble> SaveMotionPageSettingsAsking(HWND page, HWND owne
         L"Varrel, perhaps).\n\nReplace it with the list shown here?\n" +
         (canStay ? L"(No keeps the list in the file and closes Varrel; Cancel keeps Varrel open.)"
                  : L"(No keeps the list in the file; Varrel asks again at its next save.)");
-    const int answer =
-        MessageBoxW(owner, question.c_str(), QUESTION_CAPTION,
-                    (canStay ? MB_YESNOCANCEL : MB_YESNO) | MB_ICONWARNING | MB_DEFBUTTON2);
+    // The default keeps the file's list: at the Close, Cancel, which keeps this copy's open too.
+    const int answer = MessageBoxW(
+        owner, question.c_str(), QUESTION_CAPTION,
+        MB_ICONWARNING | (canStay ? MB_YESNOCANCEL | MB_DEFBUTTON3 : MB_YESNO | MB_DEFBUTTON2));
     if (answer == IDCANCEL) return trouble;
     return SaveMotionPageSettings(page, answer == IDYES ? ChangedList::Replace : ChangedList::Keep);
 }
@@ -354,6 +355,7 @@ void FitPointListView(HWND page) {
 }
 
 void EndMotionPageRun() {
+    g_blink.End();  // before the window goes or a question shows over the disc
     if (g_runControl) g_runControl->EndRun();
 }
 

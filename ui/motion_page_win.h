@@ -63,7 +63,8 @@ void FitPointListColumns(HWND page);
 // without it, from the first; with the bar, the view stays filled and the selection in view.
 void FitPointListView(HWND page);
 
-// Ends the page's run, if one goes on: when this returns, no further pointer event comes.
+// Ends the page's run, if one goes on, and a View blink: when this returns, no further pointer
+// event comes and the screen is as it was.
 void EndMotionPageRun();
 
 INT_PTR CALLBACK MotionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);

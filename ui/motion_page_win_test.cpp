@@ -105,7 +105,8 @@ TEST(ViewBlink, ShowsThreeTimesAndLeavesTheScreenAsItWasWhateverCutsItShort) {
 }
 
 // Start while another window holds Shift+Esc: the run goes on, the page says that Shift+Esc will
-// not stop it, Stop does. The notice stays until a Start, the key given back, takes it.
+// not stop it, Stop does, and "Hide after start" leaves it in view. The notice stays until a Start,
+// the key given back, takes it.
 TEST(RunControl, SaysSoWhenAStartCouldNotTakeShiftEsc) {
     const PageHere here;
     auto shown = [&] {  // the Start button's caption and the status line
@@ -113,9 +114,11 @@ TEST(RunControl, SaysSoWhenAStartCouldNotTakeShiftEsc) {
                WindowText(GetDlgItem(here.page, IDC_STATUS));
     };
     ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_SHIFT, VK_ESCAPE));
+    CheckDlgButton(here.page, IDC_HIDE_AFTER_START, BST_CHECKED);
     for (const std::string notice : {NO_STOP_KEY_TEXT, ""}) {  // held, then given back
         here.Command(IDC_START);
         EXPECT_EQ(shown(), STOP_CAPTION + (" | " + notice));
+        EXPECT_EQ(IsIconic(here.parent) != FALSE, notice.empty()) << "minimized at Start";
         here.Command(IDC_START);
         EXPECT_EQ(shown(), START_CAPTION + (" | " + notice));
         UnregisterHotKey(nullptr, 1);

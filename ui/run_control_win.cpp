@@ -47,7 +47,8 @@ void RunControl::Start() {
     if (!worker_.Start(list_, run_)) return;
     if (runChanging_) runChanging_();
     SetDlgItemTextA(page_, IDC_START, STOP_CAPTION);
-    if (IsDlgButtonChecked(page_, IDC_HIDE_AFTER_START) == BST_CHECKED) {
+    // Minimized, the window could not say that Shift+Esc will not stop this run: it stays in view.
+    if (!stopKeyMissing_ && IsDlgButtonChecked(page_, IDC_HIDE_AFTER_START) == BST_CHECKED) {
         ShowWindow(mainWindow_, SW_MINIMIZE);
     }
 }

@@ -8,7 +8,7 @@ namespace {
 
 // Two copies in one folder: B is told at start that A runs there, and is asked before its save
 // replaces the list A saved meanwhile, at About (No, the default, keeps A's list) and at the Close
-// (Yes replaces it). At the session's end nobody is asked: A writes its own list back.
+// (Yes replaces it). At the session's end nobody is asked: A, edited since, writes its own list.
 TEST(Settings, TwoCopiesInOneFolderReplaceEachOthersListOnlyWhenTheUserSaysSo) {
     VarrelProcess a(ConfigWith("1,1"));
     VarrelProcess b(SameFolderAs{a});
@@ -27,8 +27,9 @@ TEST(Settings, TwoCopiesInOneFolderReplaceEachOthersListOnlyWhenTheUserSaysSo) {
     ASSERT_TRUE(b.Answer(IDYES, asked));
     EXPECT_EQ(b.WaitForExit(), 0u);
     EXPECT_EQ(b.Config(), ConfigWith("1,1 8,8"));
+    ASSERT_TRUE(a.Add("9,9"));
     EXPECT_TRUE(SendServed(a.Main(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF));
-    EXPECT_EQ(a.Config(), ConfigWith("1,1 7,7"));
+    EXPECT_EQ(a.Config(), ConfigWith("1,1 7,7 9,9"));
 }
 
 }  // namespace
