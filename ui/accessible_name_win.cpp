@@ -1,7 +1,6 @@
 // AccessibleName: the standard accessible object of a control, its name or role replaced.
 #include "ui/accessible_name_win.h"
 
-#include <commctrl.h>
 #include <oleacc.h>
 
 #include <utility>
@@ -70,10 +69,20 @@ class LookingAccessible final : public IAccessible {
                                             DISPID* ids) override {
         return standard_->GetIDsOfNames(iid, names, count, locale, ids);
     }
+    // A reader that calls late-bound (a script through IDispatch) gets the name given here too:
+    // the call goes through the interface's type information to this object, where the standard
+    // object offers that information.
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags,
                                      DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                                      UINT* badArgument) override {
-        return standard_->Invoke(id, iid, locale, flags, params, result, exception, badArgument);
+        ITypeInfo* info = nullptr;
+        if (FAILED(standard_->GetTypeInfo(0, locale, &info)) || !info)
+            return standard_->Invoke(id, iid, locale, flags, params, result, exception,
+                                     badArgument);
+        const HRESULT done = info->Invoke(static_cast<IAccessible*>(this), id, flags, params,
+                                          result, exception, badArgument);
+        info->Release();
+        return done;
     }
 
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
@@ -159,18 +168,29 @@ class LookingAccessible final : public IAccessible {
     LONG references_ = 1;
 };
 
-constexpr UINT_PTR LOOK_SUBCLASS_ID = 0x5641;  // 'VA'
+// A control given a look, subclassed by its window procedure: comctl32's subclasses and window
+// properties each cost a trip to Wine's server on every message, which makes a list of 100,000
+// entries take seconds to fill and read. The user data of a standard control is the program's.
+struct LookedControl {
+    AccessibleLook look;
+    bool wide;  // the control's procedure is a Unicode one: messages pass on unconverted
+    WNDPROC previous;
+};
 
-LRESULT CALLBACK LookProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                          DWORD_PTR data) {
-    auto* look = reinterpret_cast<AccessibleLook*>(data);
+LRESULT CALLBACK LookProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* looked = reinterpret_cast<LookedControl*>(GetWindowLongPtrW(control, GWLP_USERDATA));
+    if (!looked) return DefWindowProcW(control, message, wParam, lParam);
+    const WNDPROC previous = looked->previous;
+    const bool wide = looked->wide;
     if (message == WM_GETOBJECT) {
-        if (const LRESULT answer = AccessibleAnswer(control, wParam, lParam, *look)) return answer;
+        if (const LRESULT answer = AccessibleAnswer(control, wParam, lParam, looked->look))
+            return answer;
     } else if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(control, LookProc, LOOK_SUBCLASS_ID);
-        delete look;
+        SetWindowLongPtrW(control, GWLP_USERDATA, 0);
+        delete looked;
     }
-    return DefSubclassProc(control, message, wParam, lParam);
+    return wide ? CallWindowProcW(previous, control, message, wParam, lParam)
+                : CallWindowProcA(previous, control, message, wParam, lParam);
 }
 
 }  // namespace
@@ -191,9 +211,17 @@ LRESULT AccessibleAnswer(HWND control, WPARAM wParam, LPARAM objectId, const Acc
 }
 
 void GiveAccessibleLook(HWND control, AccessibleLook look) {
-    auto* kept = new AccessibleLook(std::move(look));
-    if (!SetWindowSubclass(control, LookProc, LOOK_SUBCLASS_ID, reinterpret_cast<DWORD_PTR>(kept)))
-        delete kept;
+    if (!control || GetWindowLongPtrW(control, GWLP_USERDATA)) return;
+    const bool wide = IsWindowUnicode(control) != FALSE;
+    auto* looked = new LookedControl{std::move(look), wide, nullptr};
+    SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(looked));
+    const auto procedure = reinterpret_cast<LONG_PTR>(LookProc);
+    looked->previous =
+        reinterpret_cast<WNDPROC>(wide ? SetWindowLongPtrW(control, GWLP_WNDPROC, procedure)
+                                       : SetWindowLongPtrA(control, GWLP_WNDPROC, procedure));
+    if (looked->previous) return;
+    SetWindowLongPtrW(control, GWLP_USERDATA, 0);
+    delete looked;
 }
 
 }  // namespace varrel
