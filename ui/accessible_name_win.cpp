@@ -219,7 +219,8 @@ void GiveAccessibleLook(HWND control, AccessibleLook look) {
     looked->previous =
         reinterpret_cast<WNDPROC>(wide ? SetWindowLongPtrW(control, GWLP_WNDPROC, procedure)
                                        : SetWindowLongPtrA(control, GWLP_WNDPROC, procedure));
-    if (looked->previous) return;
+    // The control keeps it in its user data and deletes it at its WM_NCDESTROY.
+    if (looked->previous) return;  // NOLINT(clang-analyzer-cplusplus.NewDeleteLeaks): see above
     SetWindowLongPtrW(control, GWLP_USERDATA, 0);
     delete looked;
 }
