@@ -10,6 +10,7 @@
 
 #include "ui/high_contrast_win.h"
 #include "win/owned_win.h"
+#include "win/text_win.h"
 
 namespace varrel {
 
@@ -31,15 +32,9 @@ struct ImageControl {
 // tell too, but the 64-bit mingw-w64 import library lacks it.
 constexpr wchar_t IMAGE_PROPERTY[] = L"Varrel.ImageControl";
 
-std::wstring TextOf(HWND control) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(control, &text[0], int(text.size()))));
-    return text;
-}
-
 void DrawWord(HWND control, HDC dc, const RECT& box) {
     FrameRect(dc, &box, GetSysColorBrush(COLOR_BTNTEXT));
-    const std::wstring word = TextOf(control);
+    const std::wstring word = Widen(WindowText(control));
     LOGFONTW face{};
     const auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
     if (!font || !GetObjectW(font, sizeof face, &face)) {
