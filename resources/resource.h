@@ -61,6 +61,7 @@
 #define IDC_VIEW 1010
 #define IDC_HIDE_AFTER_START 1012
 #define IDC_STATUS 1031
+#define IDC_STOP_ON_MOVE 1032
 
 // Controls of the mouse action dialog
 #define IDC_ACT_DOWN 1013
