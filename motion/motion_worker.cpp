@@ -13,6 +13,20 @@ ScreenPoint NextPoint(const RunList& run, int32_t i) {
     return run.points[static_cast<std::size_t>(i + 1 < run.count ? i + 1 : 0)];
 }
 
+constexpr char CLICK = static_cast<char>(EntryAction::Click);
+
+// The entries on no monitor lose their click; their indices go to the observer.
+void DropClicksOffScreen(RunList& run, RunObserver& observer) {
+    std::vector<int> off;
+    for (int32_t i = 0; i < run.count; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        if (observer.OnScreen(run.points[at])) continue;
+        off.push_back(i);
+        if (run.actions[at] == CLICK) run.actions[at] = static_cast<char>(EntryAction::None);
+    }
+    if (!off.empty()) observer.OffScreen(off);
+}
+
 }  // namespace
 
 bool LapIsIdle(const RunList& run) {
@@ -23,24 +37,30 @@ bool LapIsIdle(const RunList& run) {
     return true;
 }
 
-void RunMotion(const PointList& list, RunList& run, PointerOps& ops, StopRequest& stop) {
+RunOutcome RunMotion(const PointList& list, RunList& run, PointerOps& ops, StopRequest& stop,
+                     RunObserver& observer) {
+    bool built = false;
     try {
-        // A failed build leaves the run list empty, and the run idle.
-        BuildRunList(list, run, [&stop] { return stop.Requested(); });
+        built = BuildRunList(list, run, [&stop] { return stop.Requested(); }) == 0;
+        if (built && !stop.Requested()) DropClicksOffScreen(run, observer);
     } catch (const std::bad_alloc&) {
-        run.Release();
+        built = false;
     }
-    if (stop.Requested()) return;
+    if (!built) run.Release();
+    if (stop.Requested()) return RunOutcome::Ended;
+    if (!built) return RunOutcome::BuildFailed;
 
     // Such a lap would go round without ever pausing: wait for the end instead of spinning.
     if (LapIsIdle(run)) {
         stop.Wait();
-        return;
+        return RunOutcome::Ended;
     }
     for (int32_t i = 0;; i = (i + 1 < run.count ? i + 1 : 0)) {
         const auto at = static_cast<std::size_t>(i);
         ops.BeginSegment();
-        if (!WalkSegment(run.points[at], NextPoint(run, i), run.actions[at], ops)) return;
+        if (run.actions[at] == CLICK) observer.BeforeClick(i, run.points[at]);
+        if (!WalkSegment(run.points[at], NextPoint(run, i), run.actions[at], ops))
+            return RunOutcome::Ended;
     }
 }
 

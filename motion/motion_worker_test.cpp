@@ -68,17 +68,40 @@ TEST(MotionWorker, WalksTheClosedPathLapAfterLapOrWaitsForTheStop) {
         {{}, NONE, 0, 0, 0, 1, ""},
         {{"40,40"}, NONE, 0, 0, 1, 1, ""},
         {{"1,1", "1,1,D", "1,1,U", "1,1,B"}, NONE, 0, 0, 4, 1, ""},
-        {{"1,1", "9,9", "4,4"}, Trouble::OutOfMemoryAtLook, 1, 0, 0, 1, ""},
+        {{"1,1", "9,9", "4,4"}, Trouble::OutOfMemoryAtLook, 1, 0, 0, 0, ""},  // no run at all
         {{"1,1", "9,9", "4,4"}, Trouble::StopFromLook, 2, 0, 3, 0, ""}};  // stopped after the build
     for (const WorkerCase& c : cases) {
         SCOPED_TRACE("case " + std::to_string(&c - cases));
         RunList run;
         FakeStop stop(c.trouble, c.look);
         WorkerOps ops(c.pauses, c.trouble == Trouble::ListCut ? &run : nullptr);
-        RunMotion(VectorPointList(c.entries), run, ops, stop);
+        RunObserver everywhere;
+        const RunOutcome outcome = RunMotion(VectorPointList(c.entries), run, ops, stop, everywhere);
+        EXPECT_EQ(outcome == RunOutcome::BuildFailed, c.trouble == Trouble::OutOfMemoryAtLook);
         EXPECT_EQ(ops.trace.str(), c.trace);
         EXPECT_EQ(std::make_pair(run.count, stop.waits), std::make_pair(c.count, c.waits));
     }
+}
+
+// Points left of x = 0 lie on no monitor here.
+struct LeftOffScreen : RunObserver {
+    bool OnScreen(ScreenPoint p) const override { return p.x >= 0; }
+    void OffScreen(const std::vector<int>& indices) override { off = indices; }
+    void BeforeClick(int index, ScreenPoint) override { clicks.push_back(index); }
+    std::vector<int> off, clicks;
+};
+
+TEST(MotionWorker, APointOnNoScreenIsWalkedToButNeverClickedAtAndIsToldOnce) {
+    RunList run;
+    FakeStop stop(Trouble::None, 0);
+    WorkerOps ops(10, nullptr);
+    LeftOffScreen observer;
+    RunMotion(VectorPointList({"-2,1,C", "1,1,C", "-5,1"}), run, ops, stop, observer);
+    EXPECT_EQ(ops.trace.str(),
+              "| M-2,1 S20 M-1,1 S20 M0,1 S20 | P1,1 H10 R1,1 M1,1 S20 M0,1 S20 M-1,1 S20 "
+              "M-2,1 S20 M-3,1 S20 M-4,1 S20 | M-5,1 S20 ");
+    EXPECT_EQ(observer.off, (std::vector<int>{0, 2}));
+    EXPECT_EQ(observer.clicks, std::vector<int>{1});
 }
 
 }  // namespace

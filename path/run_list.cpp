@@ -31,8 +31,14 @@ int BuildRunList(const PointList& list, RunList& run, const BuildCancelled& canc
     if (chunk < 1) chunk = 1;
     for (int first = 0; first < n; first += chunk) {
         if (cancelled && cancelled()) break;
-        for (const std::optional<std::string>& text :
-             list.TextsAt(first, std::min(chunk, n - first))) {
+        const int want = std::min(chunk, n - first);
+        const std::vector<std::optional<std::string>> texts = list.TextsAt(first, want);
+        // A read that was not served at all (the list's owner could not answer) is no snapshot.
+        if (texts.size() != static_cast<std::size_t>(want)) {
+            run.Release();
+            return -1;
+        }
+        for (const std::optional<std::string>& text : texts) {
             const std::string action = ParseEntry(text ? *text : std::string(), record);
             run.points.push_back(record);
             run.actions.push_back(ActionCode(action));

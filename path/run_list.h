@@ -27,7 +27,8 @@ constexpr int RUN_LIST_READ_CHUNK = 2048;
 using BuildCancelled = std::function<bool()>;
 
 // Fills run from the list's entries, read chunk entries at a time. Returns 0, or -1 when the list
-// cannot tell its number of entries (run is then left as it was).
+// cannot tell its number of entries (run is then left as it was) or a read of entries was not
+// answered at all (run is then left empty).
 int BuildRunList(const PointList& list, RunList& run, const BuildCancelled& cancelled = {},
                  int chunk = RUN_LIST_READ_CHUNK);
 

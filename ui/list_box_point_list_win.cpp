@@ -41,8 +41,9 @@ std::vector<std::optional<std::string>> ListBoxPointList::TextsAt(int first, int
     // than the reading itself, so one request serves them all.
     EntryReadRequest request{this, first, count, {}};
     if (owner_ && GetWindowThreadProcessId(listBox_, nullptr) != GetCurrentThreadId()) {
-        SendMessageA(owner_, WM_READ_ENTRY, 0, reinterpret_cast<LPARAM>(&request));
-        request.texts.resize(static_cast<std::size_t>(std::max(count, 0)));  // when not served
+        // Not served (the owner failed, or has gone): no texts at all, which a snapshot refuses.
+        if (SendMessageA(owner_, WM_READ_ENTRY, 0, reinterpret_cast<LPARAM>(&request)) != TRUE)
+            request.texts.clear();
     } else {
         ServeEntryRead(reinterpret_cast<LPARAM>(&request));
     }

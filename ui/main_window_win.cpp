@@ -15,6 +15,8 @@
 #include "ui/high_contrast_win.h"
 #include "ui/image_control_win.h"
 #include "ui/motion_page_win.h"
+#include "ui/run_control_win.h"
+#include "win/system_dll_win.h"
 #include "ui/scaled_layout_win.h"
 
 namespace varrel {
@@ -50,6 +52,7 @@ constexpr int IMAGE_SCALES = 4;
 // The thread's keys for the dialogs, before the dialog manager takes them.
 HHOOK g_keyFilter = nullptr;
 LRESULT CALLBACK DialogKeyFilter(int code, WPARAM wParam, LPARAM lParam);
+void HearSessionChanges(HWND window, bool hear);
 
 HWND CreatePage(HWND owner, int templateId, DLGPROC procedure, POINT origin) {
     HWND page =
@@ -124,12 +127,49 @@ INT_PTR OnInitDialog(HWND window, LPARAM layout) {
                     IDCUR_TARGET});
     if (scaled->Cursor()) g_app.targetCursor = scaled->Cursor();
     g_keyFilter = SetWindowsHookExW(WH_MSGFILTER, DialogKeyFilter, nullptr, GetCurrentThreadId());
+    HearSessionChanges(window, true);
     // The point list, where the work is, rather than the first tab stop (the Motion tab).
     FocusOn(window, GetDlgItem(g_app.motionPage, IDC_POINTS));
     return FALSE;
 }
 
-INT_PTR OnDestroy() {
+// Session changes (lock, disconnect) come to the window once it asks for them; wtsapi32 is no
+// known DLL, so it comes from System32 by name.
+constexpr UINT SESSION_CHANGE_MESSAGE = 0x02B1;  // WM_WTSSESSION_CHANGE
+constexpr WPARAM CONSOLE_DISCONNECT = 0x2, REMOTE_DISCONNECT = 0x4, SESSION_LOCK = 0x7;
+constexpr DWORD FOR_THIS_SESSION = 0;  // NOTIFY_FOR_THIS_SESSION
+
+void HearSessionChanges(HWND window, bool hear) {
+    if (hear) {
+        using Register = BOOL(WINAPI*)(HWND, DWORD);
+        if (auto f = SystemFunction<Register>(L"wtsapi32.dll", "WTSRegisterSessionNotification"))
+            f(window, FOR_THIS_SESSION);
+    } else {
+        using Unregister = BOOL(WINAPI*)(HWND);
+        if (auto f = SystemFunction<Unregister>(L"wtsapi32.dll", "WTSUnRegisterSessionNotification"))
+            f(window);
+    }
+}
+
+// Locked or cut off, the session is not the user's to watch: a run would click on the lock
+// screen, or wherever the next session's screens put its points. It does not start again by
+// itself, not at unlock either.
+INT_PTR OnSessionChange(WPARAM change) {
+    if (change == SESSION_LOCK) StopMotionPageRun(STOPPED_LOCKED_TEXT);
+    if (change == CONSOLE_DISCONNECT || change == REMOTE_DISCONNECT)
+        StopMotionPageRun(STOPPED_DISCONNECTED_TEXT);
+    return FALSE;
+}
+
+// Resolution, monitors or their arrangement changed: the points no longer lie where they were
+// chosen.
+INT_PTR OnDisplayChange() {
+    StopMotionPageRun(STOPPED_SCREENS_TEXT);
+    return FALSE;
+}
+
+INT_PTR OnDestroy(HWND window) {
+    HearSessionChanges(window, false);
     if (g_keyFilter) UnhookWindowsHookEx(g_keyFilter);
     g_keyFilter = nullptr;
     return FALSE;
@@ -343,7 +383,11 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_SYSCOLORCHANGE:
             return OnSystemLookChanged(window);
         case WM_DESTROY:
-            return OnDestroy();
+            return OnDestroy(window);
+        case SESSION_CHANGE_MESSAGE:
+            return OnSessionChange(wParam);
+        case WM_DISPLAYCHANGE:
+            return OnDisplayChange();
         case WM_CLOSE:
             return OnClose(window);
         case WM_SETTINGS_UNREAD:
@@ -367,9 +411,12 @@ INT_PTR RunMainWindow(HINSTANCE instance) {
     // Owns the fonts, images and cursor of the window's scale; they go once the window has gone.
     const HCURSOR entryCursor = g_app.targetCursor;
     ScaledLayout layout;
+    // For the annotations a screen reader reads (the status line's live region).
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), GetDesktopWindow(),
                                            MainWindowProc, reinterpret_cast<LPARAM>(&layout));
     g_app.targetCursor = entryCursor;  // the layout's goes with it
+    if (SUCCEEDED(com)) CoUninitialize();
     return result;
 }
 

@@ -14,9 +14,11 @@
 #include "ui/app_state_win.h"
 #include "ui/image_control_win.h"
 #include "ui/list_box_point_list_win.h"
+#include "ui/live_region_win.h"
 #include "ui/position_picker_win.h"
 #include "ui/run_control_win.h"
 #include "ui/scaled_layout_win.h"
+#include "ui/status_board.h"
 #include "ui/view_blink_win.h"
 #include "win/owned_win.h"
 #include "win/text_win.h"
@@ -32,7 +34,7 @@ std::unique_ptr<RunControl> g_runControl;
 PositionPicker g_picker;
 ViewBlink g_blink;
 std::optional<SettingsTrouble> g_unreadSettings;
-bool g_addRefused = false;     // until Position changes
+StatusBoard g_status;
 bool g_replaceUnread = false;  // the user agreed to replace the file that could not be read
 // The point list as this copy last read it from the settings file or wrote it there.
 std::optional<std::string> g_knownPoints;
@@ -58,15 +60,14 @@ void LoadSettings(HWND page) {
     CheckDlgButton(page, IDC_HIDE_AFTER_START, hideAfterStart ? BST_CHECKED : BST_UNCHECKED);
 }
 
-// Shown only when it changes, so that a screen reader hears of a change only.
+// Shown only when it changes, so that a screen reader hears of a change only, and hears it
+// without looking: the line is a live region, and its change is announced.
 void ShowStatus(HWND page) {
-    const char* text = "";
-    if (g_addRefused) {
-        text = ADD_REFUSED_TEXT;
-    } else if (g_runControl && g_runControl->StopKeyMissing()) {
-        text = NO_STOP_KEY_TEXT;
-    }
-    if (WindowText(GetDlgItem(page, IDC_STATUS)) != text) SetDlgItemTextA(page, IDC_STATUS, text);
+    HWND line = GetDlgItem(page, IDC_STATUS);
+    const std::string& text = g_status.Shown();
+    if (WindowText(line) == text) return;
+    SetWindowTextA(line, text.c_str());
+    AnnounceChange(line);
 }
 
 // The blink ends before the run's start or stop repaints the page or minimizes the window.
@@ -74,10 +75,12 @@ INT_PTR OnInitDialog(HWND page) {
     // A screen reader finds no name on these by itself; the label "Position" lies beside the field.
     GiveAccessibleLook(GetDlgItem(page, IDC_POINTS), {L"Points", 0});
     GiveAccessibleLook(GetDlgItem(page, IDC_POSITION), {L"Position", 0});
+    MakeLiveRegion(GetDlgItem(page, IDC_STATUS));
     FitPointListColumns(page);
     LoadSettings(page);
     g_runControl = std::make_unique<RunControl>(
-        page, g_app.mainWindow ? g_app.mainWindow : GetParent(page), [] { g_blink.End(); });
+        page, g_app.mainWindow ? g_app.mainWindow : GetParent(page), g_status,
+        [page] { ShowStatus(page); }, [] { g_blink.End(); });
     return TRUE;
 }
 
@@ -109,7 +112,7 @@ INT_PTR OnShowWindow(HWND page, bool shown, LPARAM status) {
 void OnAdd(HWND page) {
     const std::optional<PointEntry> entry = TypedEntry(WindowText(GetDlgItem(page, IDC_POSITION)));
     if (!entry) {
-        g_addRefused = true;
+        g_status.Post(Notice::AddRefused, ADD_REFUSED_TEXT);
         ShowStatus(page);
         return;
     }
@@ -118,8 +121,7 @@ void OnAdd(HWND page) {
 
 // Typed, picked or an entry's text: a refusal of what was there before no longer applies.
 void OnPositionChanged(HWND page) {
-    if (!g_addRefused) return;
-    g_addRefused = false;
+    g_status.Withdraw(Notice::AddRefused);
     ShowStatus(page);
 }
 
@@ -277,6 +279,12 @@ INT_PTR OnHotKey(WPARAM wParam, LPARAM lParam) {
 
 INT_PTR OnTimer(WPARAM id) {
     if (id == VIEW_BLINK_TIMER) g_blink.OnTimer();
+    if (id == START_GUARD_TIMER && g_runControl) g_runControl->OnGuardTimer();
+    return TRUE;
+}
+
+INT_PTR OnRunNews(WPARAM serial) {
+    if (g_runControl) g_runControl->OnRunNews(serial);
     return TRUE;
 }
 
@@ -359,6 +367,10 @@ void EndMotionPageRun() {
     if (g_runControl) g_runControl->EndRun();
 }
 
+void StopMotionPageRun(const char* why) {
+    if (g_runControl) g_runControl->StopBecause(why);
+}
+
 INT_PTR CALLBACK MotionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
@@ -383,6 +395,8 @@ INT_PTR CALLBACK MotionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
             return OnHotKey(wParam, lParam);
         case WM_TIMER:
             return OnTimer(wParam);
+        case WM_RUN_NEWS:
+            return OnRunNews(wParam);
         case DPI_CHANGED_AFTER_PARENT_MESSAGE:
             return OnDpiChangedAfterParent(page);
         case WM_CLOSE:

@@ -10,10 +10,9 @@
 
 namespace varrel {
 
-// The page's status line: why Add added nothing (until Position changes), else that the run
-// goes on without its hotkey (until a Start gets it).
+// The page's status line shows the newest of its messages that still holds: why Add added nothing
+// (until Position changes), and what run control tells (run_control_win.h).
 constexpr char ADD_REFUSED_TEXT[] = "Not added: more than 14 characters.";
-constexpr char NO_STOP_KEY_TEXT[] = "Shift+Esc won't stop this run; Stop will.";
 
 // Columns of the point list that its width shows whole.
 constexpr int POINT_LIST_COLUMNS = 2;
@@ -66,6 +65,10 @@ void FitPointListView(HWND page);
 // Ends the page's run, if one goes on, and a View blink: when this returns, no further pointer
 // event comes and the screen is as it was.
 void EndMotionPageRun();
+
+// Stops a run that goes on, as EndMotionPageRun does, because the program is no longer in charge
+// of the pointer (the session was locked, the screens changed); the status line says why.
+void StopMotionPageRun(const char* why);
 
 INT_PTR CALLBACK MotionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
