@@ -311,7 +311,7 @@ TEST(MainWindow, EveryControlTellsAScreenReaderWhatItIs) {
     const MainWindowRun run;
     const std::wstring expected =
         L"Varrel|Motion|About|Close|||||Points|Position|Position|"
-        L"Pick a position|Add|Hide after start|Start|View|Remove||";
+        L"Pick a position|Add|Hide after start|Stop when the mouse moves|Start|View|Remove||";
     const std::map<long, char> marks = {{ROLE_SYSTEM_GRAPHIC, 'g'},
                                         {ROLE_SYSTEM_PAGETAB, 't'},
                                         {ROLE_SYSTEM_PUSHBUTTON, 'b'},

@@ -283,6 +283,12 @@ INT_PTR OnTimer(WPARAM id) {
     return TRUE;
 }
 
+// The reader on the worker's thread learns from the result that its request was served.
+INT_PTR OnReadEntry(HWND page, LPARAM request) {
+    SetWindowLongPtrW(page, DWLP_MSGRESULT, ListBoxPointList::ServeEntryRead(request));
+    return TRUE;
+}
+
 INT_PTR OnRunNews(WPARAM serial) {
     if (g_runControl) g_runControl->OnRunNews(serial);
     return TRUE;
@@ -404,7 +410,7 @@ INT_PTR CALLBACK MotionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
         case WM_DESTROY:
             return OnDestroy();
         case WM_READ_ENTRY:
-            return ListBoxPointList::ServeEntryRead(lParam);
+            return OnReadEntry(page, lParam);
         default:
             return FALSE;
     }
