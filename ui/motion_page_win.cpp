@@ -77,6 +77,7 @@ INT_PTR OnInitDialog(HWND page) {
     GiveAccessibleLook(GetDlgItem(page, IDC_POSITION), {L"Position", 0});
     MakeLiveRegion(GetDlgItem(page, IDC_STATUS));
     FitPointListColumns(page);
+    CheckDlgButton(page, IDC_STOP_ON_MOVE, BST_CHECKED);
     LoadSettings(page);
     g_runControl = std::make_unique<RunControl>(
         page, g_app.mainWindow ? g_app.mainWindow : GetParent(page), g_status,

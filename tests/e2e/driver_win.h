@@ -96,6 +96,7 @@ class VarrelProcess {
 
     testing::Texts Entries() const;
     std::string Position() const { return TextOf(Control(IDC_POSITION)); }
+    std::string Status() const { return TextOf(Control(IDC_STATUS)); }
 
     std::filesystem::path ConfigPath() const { return dir_ / "varrel.cfg"; }
     std::optional<std::string> Config() const { return ReadWholeFile(ConfigPath()); }

@@ -18,6 +18,12 @@ constexpr DWORD QUIET_MS = 150;  // several step times: a key that should do not
 constexpr int MAX_REMADE_INPUTS = 3;  // in one test; more is a fault, not a late report
 
 std::string Text(POINT p) { return std::to_string(p.x) + "," + std::to_string(p.y); }
+bool Checked(HWND button) { return SendServed(button, BM_GETCHECK) == BST_CHECKED; }
+int64_t PerSecond() {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f.QuadPart;
+}
 
 class RunTest : public ::testing::Test {
   protected:
@@ -158,6 +164,109 @@ TEST_F(RunTest, ShiftEscDuringAViewBlinkEndsTheRunAtOnce) {
     std::cout << "the pointer's last move came " << std::fixed << std::setprecision(1) << ms
               << " ms after Shift+Esc during View\n";
     EXPECT_LT(ms, 200) << "the run went on through the blink";
+}
+
+// The pointer taken during a run, by a move of the test's 50 pixels off the path: the run stops
+// before its next event but the release of its held button, and says why; a press of Start right
+// after that starts nothing, one after the rest does; with the check box off the run goes on.
+// Prints the time from the move to the caption's change.
+TEST_F(RunTest, ARunGivesThePointerBackToWhoeverMovesIt) {
+    VarrelProcess app(ConfigWith("150,120,C 170,120"));
+    ASSERT_TRUE(hook.Installed());
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.MoveTo({700, 520}));
+    HWND start = app.Control(IDC_START);
+    std::vector<double> delays;
+    for (int trial = 0; trial < 4; ++trial) {
+        const bool watching = trial < 3;
+        SCOPED_TRACE("trial " + std::to_string(trial));
+        ASSERT_EQ(Checked(app.Control(IDC_STOP_ON_MOVE)), trial < 3) << "on unless unchecked";
+        ASSERT_TRUE(app.Settle());
+        hook.Clear();
+        ASSERT_TRUE(app.PressStart());
+        ASSERT_TRUE(hook.WaitForTexts(5)) << "the run did not move the pointer";
+        POINT now{};
+        GetCursorPos(&now);
+        const POINT away{now.x, now.y + 50};
+        Mouse({{0, away}});
+        const int64_t moved = testing::Now();
+        if (!watching) {
+            ASSERT_TRUE(WaitFor([&] { return EventTexts(hook.Injected(), away, moved).size() > 5; }))
+                << "the run stopped with the check box off";
+            EXPECT_EQ(app.StartCaption(), STOP);
+            ASSERT_TRUE(app.PressStart());
+            break;
+        }
+        ASSERT_TRUE(WaitFor([&] { return app.StartCaption() == START; })) << "the run goes on";
+        delays.push_back(double(testing::Now() - moved) * 1000.0 / double(PerSecond()));
+        EXPECT_EQ(app.Status(), "Stopped: the mouse was moved.");
+        // After the move: nothing of the run's but the release of a button it held.
+        Texts late = EventTexts(hook.InjectedBeforeMarker(), {-1, -1}, moved);
+        if (!late.empty() && late.front() == "M" + Text(away)) late.erase(late.begin());
+        if (!late.empty() && late.front()[0] == 'U') late.erase(late.begin());
+        EXPECT_EQ(late, Texts{}) << "events after the move";
+        if (trial == 0) {
+            const int64_t stopped = testing::Now();
+            Click(CentreOf(start));
+            Sleep(QUIET_MS);
+            // Checked only where the press came well within the guard's time.
+            if (double(testing::Now() - stopped) / double(PerSecond()) < 1.5) {
+                EXPECT_EQ(app.StartCaption(), START) << "the press meant for Stop started a run";
+            }
+        }
+        ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(start) != FALSE; }));
+        if (trial == 2) {
+            ASSERT_TRUE(SendServed(app.Control(IDC_STOP_ON_MOVE), BM_CLICK));
+        }
+    }
+    std::cout << "from the move to the stop:";
+    for (double ms : delays) std::cout << ' ' << std::fixed << std::setprecision(1) << ms << " ms";
+    std::cout << '\n';
+}
+
+// A click loop at one point: the test's move lands during a hold (or between a release and the
+// next press): the button is released and no press follows.
+TEST_F(RunTest, AMoveDuringAClickReleasesTheButton) {
+    VarrelProcess app(ConfigWith("150,120,C"));
+    ASSERT_TRUE(hook.Installed());
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.MoveTo({700, 520}));
+    ASSERT_TRUE(app.Settle());
+    hook.Clear();
+    ASSERT_TRUE(app.PressStart());
+    ASSERT_TRUE(hook.WaitForTexts(6)) << "the run did not click";
+    const POINT away{150, 170};
+    Mouse({{0, away}});
+    ASSERT_TRUE(WaitFor([&] { return app.StartCaption() == START; })) << "the run goes on";
+    std::string buttons;  // the run's presses and releases, the last where the user has it
+    for (const std::string& e : EventTexts(hook.InjectedBeforeMarker()))
+        if (e[0] != 'M') buttons += e[0];
+    ASSERT_GE(buttons.size(), 2u);
+    EXPECT_EQ(buttons.substr(buttons.size() - 2), "DU") << "the button stays down";
+}
+
+// The corners of the desktop and points on no screen are the run's own places: two laps and
+// no stop, and no click on no screen, which the status line names.
+TEST_F(RunTest, EdgesAndPointsOnNoScreenNeverStopARunByThemselves) {
+    const std::pair<const char*, const char*> paths[] = {
+        {"-4,-3,C 2,1", "Point 1 (-4,-3) is on no screen: no click there."},
+        {"1021,765 1030,770,C 1023,767", "Point 2 (1030,770) is on no screen: no click there."}};
+    for (const auto& [path, status] : paths) {
+        SCOPED_TRACE(path);
+        VarrelProcess app(ConfigWith(path));
+        ASSERT_TRUE(hook.Installed());
+        ASSERT_TRUE(app.Start());
+        ASSERT_TRUE(app.MoveTo({700, 520}));
+        ASSERT_TRUE(app.Settle());
+        hook.Clear();
+        ASSERT_TRUE(app.PressStart());
+        ASSERT_TRUE(WaitFor([&] { return app.Status() == status; })) << app.Status();
+        ASSERT_TRUE(hook.WaitForTexts(50)) << "two laps";  // 18 and 28 steps a lap
+        EXPECT_EQ(app.StartCaption(), STOP) << app.Status();
+        ASSERT_TRUE(app.PressStart());
+        for (const std::string& e : EventTexts(hook.InjectedBeforeMarker()))
+            EXPECT_NE(e[0], 'D') << "a click on no screen";
+    }
 }
 
 }  // namespace
