@@ -3,6 +3,7 @@
 // ends, and the processor it takes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -126,6 +127,25 @@ TEST_F(MotionWorkerTest, ExactLapsUntilEndThenNothingAndAStartAgainEndedInAClick
     const Texts seen = TextsAfterEnd();
     EXPECT_TRUE(IsLaps(seen, {"D260,240", "U260,240"}, 1));
     EXPECT_EQ(seen.back(), "U260,240");
+}
+
+// Where input cannot reach the window under a click (the one place that asks the system says so),
+// the run tells it once for that point, and goes on clicking.
+TEST_F(MotionWorkerTest, AClickThatCannotLandIsToldOncePerPointAndRun) {
+    VectorPointList list({"100,100,C", "102,100,C"});
+    RunSettings settings;
+    settings.reaches = [](POINT at) { return at.x != 102; };
+    MotionWorker worker;
+    ASSERT_TRUE(worker.Start(list, run, settings));
+    ASSERT_TRUE(hook.WaitForTexts(3 * 8)) << "three laps";
+    worker.End();
+    const std::vector<RunNotice> news = worker.TakeNews();
+    ASSERT_EQ(news.size(), 1u);
+    EXPECT_EQ(news[0].kind, RunNotice::Kind::CannotReach);
+    EXPECT_EQ(news[0].index, 1);
+    EXPECT_EQ(news[0].at, (ScreenPoint{102, 100}));
+    const Texts seen = TextsAfterEnd();
+    EXPECT_GE(std::count(seen.begin(), seen.end(), "D102,100"), 2) << "the clicks go on";
 }
 
 // A busy wait anywhere would take a whole core; a run takes a few percent at most.

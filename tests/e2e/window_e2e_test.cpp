@@ -212,5 +212,58 @@ TEST(Window, ViewTabsAddSelectRemoveTheActionDialogAndHide) {
     EXPECT_EQ(app.Config(), ConfigWith(Joined(expected), "1"));
 }
 
+// The session's news, as Windows sends it (WM_WTSSESSION_CHANGE and its codes).
+constexpr UINT SESSION_CHANGE = 0x02B1;
+constexpr WPARAM REMOTE_DISCONNECT = 4, SESSION_LOCK = 7, SESSION_UNLOCK = 8;
+
+// Seen by a WinEvent hook of this process: the name changes of the status line it watches.
+HWND g_watchedLine = nullptr;
+int g_lineChanges = 0;
+void CALLBACK OnNameChange(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD) {
+    if (window == g_watchedLine && object == OBJID_CLIENT) ++g_lineChanges;
+}
+
+// The program no longer in charge of the screen stops its run (a run of one point sends nothing,
+// so nothing here moves the pointer) and says why, which a screen reader hears; nothing starts a
+// run again but the user.
+TEST(Window, ALockADisconnectOrAChangeOfScreensStopsARunAndSaysWhy) {
+    VarrelProcess app(ConfigWith("40,40"));
+    ASSERT_TRUE(app.Start());
+    g_watchedLine = app.Control(IDC_STATUS);
+    DWORD process = 0;
+    GetWindowThreadProcessId(app.Main(), &process);
+    const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE,
+                                               nullptr, OnNameChange, process, 0,
+                                               WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hook, nullptr);
+    const auto heard = [](int changes) {
+        return WaitFor([&] {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+            return g_lineChanges >= changes;
+        });
+    };
+    const std::tuple<UINT, WPARAM, const char*> stops[] = {
+        {SESSION_CHANGE, SESSION_LOCK, "Stopped: the session was locked."},
+        {SESSION_CHANGE, REMOTE_DISCONNECT, "Stopped: the session was disconnected."},
+        {WM_DISPLAYCHANGE, 32, "Stopped: the screens changed."}};
+    for (const auto& [message, wParam, why] : stops) {
+        SCOPED_TRACE(why);
+        ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(app.Control(IDC_START)) != FALSE; }));
+        ASSERT_TRUE(app.PressStart());
+        ASSERT_EQ(app.StartCaption(), "&Stop");
+        ASSERT_TRUE(SendServed(app.Main(), SESSION_CHANGE, SESSION_UNLOCK));
+        EXPECT_EQ(app.StartCaption(), "&Stop") << "an unlock stopped the run";
+        const int before = g_lineChanges;
+        ASSERT_TRUE(SendServed(app.Main(), message, wParam));
+        EXPECT_EQ(app.StartCaption(), "&Start");
+        EXPECT_EQ(app.Status(), why);
+        EXPECT_TRUE(heard(before + 1)) << "no name change of the status line";
+        ASSERT_TRUE(SendServed(app.Main(), SESSION_CHANGE, SESSION_UNLOCK));
+        EXPECT_EQ(app.StartCaption(), "&Start") << "the run came back by itself";
+    }
+    UnhookWinEvent(hook);
+}
+
 }  // namespace
 }  // namespace varrel::e2e
