@@ -76,7 +76,8 @@ TEST(MotionWorker, WalksTheClosedPathLapAfterLapOrWaitsForTheStop) {
         FakeStop stop(c.trouble, c.look);
         WorkerOps ops(c.pauses, c.trouble == Trouble::ListCut ? &run : nullptr);
         RunObserver everywhere;
-        const RunOutcome outcome = RunMotion(VectorPointList(c.entries), run, ops, stop, everywhere);
+        const RunOutcome outcome =
+            RunMotion(VectorPointList(c.entries), run, ops, stop, everywhere);
         EXPECT_EQ(outcome == RunOutcome::BuildFailed, c.trouble == Trouble::OutOfMemoryAtLook);
         EXPECT_EQ(ops.trace.str(), c.trace);
         EXPECT_EQ(std::make_pair(run.count, stop.waits), std::make_pair(c.count, c.waits));

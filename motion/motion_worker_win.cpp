@@ -156,7 +156,8 @@ DWORD WINAPI MotionWorker::ThreadMain(LPVOID param) {
         WorkerObserver observer(*self);
         const RunOutcome outcome = RunMotion(*self->list_, *self->run_, watched, stop, observer);
         if (watched.Taken()) self->Tell({RunNotice::Kind::Taken, -1, {}, 0});
-        if (outcome == RunOutcome::BuildFailed) self->Tell({RunNotice::Kind::BuildFailed, -1, {}, 0});
+        if (outcome == RunOutcome::BuildFailed)
+            self->Tell({RunNotice::Kind::BuildFailed, -1, {}, 0});
         return 0;
     });
 }

@@ -17,7 +17,7 @@ namespace varrel {
 // What a run has to tell its owner while it goes, or as it ends by itself.
 struct RunNotice {
     enum class Kind {
-        OffScreen,    // entry `index` (and `more` others after it) lies on no monitor: no click there
+        OffScreen,  // entry `index` (and `more` others after it) lies on no monitor: no click there
         CannotReach,  // the window under entry `index` takes no input from this program
         Taken,        // someone else moved the pointer: the run has ended
         BuildFailed,  // the point list could not be read: the run has ended before its first event

@@ -27,14 +27,14 @@ struct TakenCase {
 
 TEST(PointerWatch, TakenOnlyBeyondTheToleranceFromEveryPlaceTheSystemMayHavePutIt) {
     const TakenCase cases[] = {
-        {10.7, 20.2, &ONE, {10, 20}, false},      // truncated
-        {-0.5, 5, &ONE, {0, 5}, false},           // toward zero, not down
-        {10, 20, &ONE, {13, 17}, false},          // the tolerance on both axes
-        {10, 20, &ONE, {14, 20}, true},           // one pixel beyond it
+        {10.7, 20.2, &ONE, {10, 20}, false},  // truncated
+        {-0.5, 5, &ONE, {0, 5}, false},       // toward zero, not down
+        {10, 20, &ONE, {13, 17}, false},      // the tolerance on both axes
+        {10, 20, &ONE, {14, 20}, true},       // one pixel beyond it
         {10, 20, &ONE, {10, 24}, true},
-        {5000, 20, &ONE, {1023, 20}, false},      // on no screen: at the desktop's edge
+        {5000, 20, &ONE, {1023, 20}, false},  // on no screen: at the desktop's edge
         {5000, 20, &ONE, {1019, 20}, true},
-        {-30, -40, &ONE, {0, 0}, false},          // the corner
+        {-30, -40, &ONE, {0, 0}, false},  // the corner
         {1023, 767, &ONE, {1023, 767}, false},
         {-799, 899, &THREE, {-799, 899}, false},  // the left monitor, below the primary
         {-400, 10, &THREE, {-404, 10}, true},
@@ -46,7 +46,7 @@ TEST(PointerWatch, TakenOnlyBeyondTheToleranceFromEveryPlaceTheSystemMayHavePutI
     };
     for (const TakenCase& c : cases) {
         SCOPED_TRACE(::testing::Message() << "put at " << c.x << "," << c.y << ", read at "
-                                        << c.read.x << "," << c.read.y);
+                                          << c.read.x << "," << c.read.y);
         EXPECT_EQ(PointerTaken(PlacedPositions(c.x, c.y, *c.screens), c.read), c.taken);
     }
     EXPECT_FALSE(PointerTaken({}, {500, 500})) << "nothing placed yet";
@@ -81,7 +81,9 @@ TEST(PointerWatch, ARunStopsAtTheFirstLookThatFindsThePointerTakenAndReleasesIts
         "| M14,10 S20 M13,10 S20 M12,10 S20 M11,10 S20 ";
     const RunCase cases[] = {
         {true, {far}, false, whole},  // before the first event: anywhere
-        {true, {far, {10, 10}, {10, 10}, {10, 10}, far}, true,
+        {true,
+         {far, {10, 10}, {10, 10}, {10, 10}, far},
+         true,
          "| P10,10 H10 R10,10 M10,10 S20 M11,10 S20 "},
         // Taken during the click's hold: the release comes at once, where the pointer now is.
         {true, {{10, 10}, far}, true, "| P10,10 H10 R200,300 "},
@@ -103,8 +105,9 @@ TEST(PointerWatch, ARunStopsAtTheFirstLookThatFindsThePointerTakenAndReleasesIts
             },
             [] { return ONE; }, c.watching);
         bool going = true;
-        for (const auto& [from, to, action] : {std::tuple{ScreenPoint{10, 10}, ScreenPoint{14, 10}, 'C'},
-                                               std::tuple{ScreenPoint{14, 10}, ScreenPoint{10, 10}, ' '}}) {
+        for (const auto& [from, to, action] :
+             {std::tuple{ScreenPoint{10, 10}, ScreenPoint{14, 10}, 'C'},
+              std::tuple{ScreenPoint{14, 10}, ScreenPoint{10, 10}, ' '}}) {
             if (!going) break;
             watched.BeginSegment();
             going = WalkSegment(from, to, action, watched);

@@ -16,8 +16,8 @@
 #include "ui/image_control_win.h"
 #include "ui/motion_page_win.h"
 #include "ui/run_control_win.h"
-#include "win/system_dll_win.h"
 #include "ui/scaled_layout_win.h"
+#include "win/system_dll_win.h"
 
 namespace varrel {
 
@@ -146,7 +146,8 @@ void HearSessionChanges(HWND window, bool hear) {
             f(window, FOR_THIS_SESSION);
     } else {
         using Unregister = BOOL(WINAPI*)(HWND);
-        if (auto f = SystemFunction<Unregister>(L"wtsapi32.dll", "WTSUnRegisterSessionNotification"))
+        if (auto f =
+                SystemFunction<Unregister>(L"wtsapi32.dll", "WTSUnRegisterSessionNotification"))
             f(window);
     }
 }

@@ -191,8 +191,9 @@ TEST_F(RunTest, ARunGivesThePointerBackToWhoeverMovesIt) {
         Mouse({{0, away}});
         const int64_t moved = testing::Now();
         if (!watching) {
-            ASSERT_TRUE(WaitFor([&] { return EventTexts(hook.Injected(), away, moved).size() > 5; }))
-                << "the run stopped with the check box off";
+            ASSERT_TRUE(WaitFor([&] {
+                return EventTexts(hook.Injected(), away, moved).size() > 5;
+            })) << "the run stopped with the check box off";
             EXPECT_EQ(app.StartCaption(), STOP);
             ASSERT_TRUE(app.PressStart());
             break;

@@ -232,9 +232,9 @@ TEST(Window, ALockADisconnectOrAChangeOfScreensStopsARunAndSaysWhy) {
     g_watchedLine = app.Control(IDC_STATUS);
     DWORD process = 0;
     GetWindowThreadProcessId(app.Main(), &process);
-    const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE,
-                                               nullptr, OnNameChange, process, 0,
-                                               WINEVENT_OUTOFCONTEXT);
+    const HWINEVENTHOOK hook =
+        SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, OnNameChange,
+                        process, 0, WINEVENT_OUTOFCONTEXT);
     ASSERT_NE(hook, nullptr);
     const auto heard = [](int changes) {
         return WaitFor([&] {
