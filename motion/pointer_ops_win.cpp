@@ -5,6 +5,8 @@
 
 #include <utility>
 
+#include "win/system_dll_win.h"
+
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 #define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
 #endif
@@ -14,6 +16,13 @@ namespace varrel {
 namespace {
 
 constexpr int64_t HUNDRED_NS_PER_SECOND = 10000000;
+
+// winmm is no known DLL: bound at run time from System32, never imported (an import would be
+// looked for beside the exe first).
+using TimePeriodCall = MMRESULT(WINAPI*)(UINT);
+TimePeriodCall TimePeriod(const char* name) {
+    return SystemFunction<TimePeriodCall>(L"winmm.dll", name);
+}
 
 int64_t CounterFrequency() {
     LARGE_INTEGER f;
@@ -42,11 +51,14 @@ WinPointerOps::WinPointerOps(HANDLE stopEvent, ScreenAreaSource area)
     // high-resolution timers get a 1 ms tick for the length of the run instead.
     timer_.Reset(CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
                                         TIMER_ALL_ACCESS));
-    if (!timer_) raisedResolution_ = timeBeginPeriod(1) == TIMERR_NOERROR;
+    if (timer_) return;
+    const TimePeriodCall begin = TimePeriod("timeBeginPeriod");
+    raisedResolution_ = begin && begin(1) == TIMERR_NOERROR;
 }
 
 WinPointerOps::~WinPointerOps() {
-    if (raisedResolution_) timeEndPeriod(1);
+    if (!raisedResolution_) return;
+    if (const TimePeriodCall end = TimePeriod("timeEndPeriod")) end(1);
 }
 
 int64_t WinPointerOps::Now() const {

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Reads the headers of a PE file (an exe), and, run as a program, checks a built exe is what ships:
-a PE of the given architecture (i686 or x86_64) for the GUI subsystem that imports only DLLs every
-Windows has, so that nothing needs to lie beside it.
+a PE of the given architecture (i686 or x86_64) for the GUI subsystem that imports only DLLs Windows
+never looks for beside it, so that nothing needs to lie there and nothing put there runs.
   pe.py i686 build/win/app/varrel.exe
 Prints what it found; exit status 0 when it is as it should be."""
 import struct
@@ -9,13 +9,19 @@ import sys
 
 MACHINES = {"i686": (0x14C, 0x10B, "PE32"), "x86_64": (0x8664, 0x20B, "PE32+")}
 SUBSYSTEM_WINDOWS_GUI = 2
-# System DLLs: part of Windows itself. The mingw runtime DLLs (libstdc++, libgcc, libwinpthread)
-# are not, and would mean the exe was not linked statically.
-SYSTEM_DLLS = {
-    "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "winmm.dll", "msvcrt.dll",
-    "comctl32.dll", "comdlg32.dll", "shell32.dll", "shlwapi.dll", "ole32.dll", "oleaut32.dll",
-    "psapi.dll", "version.dll", "ws2_32.dll", "ucrtbase.dll",
+# DLLs Windows loads only from System32 whatever lies beside the exe: its KnownDLLs (the registry key
+# HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\KnownDLLs). Any other DLL (winmm, version,
+# uxtheme, oleacc) is looked for in the exe's folder first, where a planted copy would run inside the
+# program: such a DLL is loaded at run time from System32 instead. The mingw runtime DLLs (libstdc++,
+# libgcc, libwinpthread) would also mean the exe was not linked statically.
+KNOWN_DLLS = {
+    "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "ole32.dll", "oleaut32.dll",
+    "msvcrt.dll", "shell32.dll", "shlwapi.dll", "comdlg32.dll", "imm32.dll", "setupapi.dll",
+    "ws2_32.dll", "psapi.dll", "rpcrt4.dll", "combase.dll",
 }
+# comctl32 6 comes from the side-by-side store, by the manifest's dependency; without it, from the
+# exe's folder first.
+SIDE_BY_SIDE = {"comctl32.dll": b'name="Microsoft.Windows.Common-Controls"'}
 SECTION_SIZE = 40
 
 
@@ -100,9 +106,12 @@ def check(arch, path):
     if pe.subsystem != SUBSYSTEM_WINDOWS_GUI:
         problems.append("subsystem %d, not the GUI" % pe.subsystem)
     imports = pe.imports()
-    others = [name for name in imports if name not in SYSTEM_DLLS]
+    resources = b"".join(pe.data[raw:raw + size] for name, _, _, raw, size in pe.sections
+                         if name == ".rsrc")
+    others = [name for name in imports if name not in KNOWN_DLLS and
+              (name not in SIDE_BY_SIDE or SIDE_BY_SIDE[name] not in resources)]
     if others:
-        problems.append("imports DLLs that are not part of Windows: " + ", ".join(others))
+        problems.append("imports DLLs Windows looks for beside the exe first: " + ", ".join(others))
     print("%s: %s GUI exe importing %s" % (path, kind, ", ".join(imports)))
     return problems
 

@@ -5,6 +5,8 @@
 
 #include <utility>
 
+#include "win/system_dll_win.h"
+
 namespace varrel {
 
 namespace {
@@ -21,7 +23,7 @@ struct Oleacc {
 const Oleacc& OleaccFunctions() {
     static const Oleacc functions = [] {
         Oleacc found;
-        if (HMODULE dll = LoadLibraryW(L"oleacc.dll")) {
+        if (HMODULE dll = SystemDll(L"oleacc.dll")) {
             found.createStandard = reinterpret_cast<Oleacc::CreateStandard>(
                 reinterpret_cast<void*>(GetProcAddress(dll, "CreateStdAccessibleObject")));
             found.resultFromObject = reinterpret_cast<Oleacc::ResultFromObject>(

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <tuple>
@@ -102,6 +103,38 @@ TEST(ViewBlink, ShowsThreeTimesAndLeavesTheScreenAsItWasWhateverCutsItShort) {
         }
         EXPECT_EQ(DiscPixels(), was) << what << ", then the window closed";
     }
+}
+
+// A list loaded from the settings file scrolls as one filled entry by entry does, and its range
+// grows with more entries.
+TEST(MotionPage, AListLoadedFromTheFileScrollsAsOneAddedEntryByEntry) {
+    std::string points;
+    for (int i = 0; i < 60; ++i) points += std::to_string(i) + ",1 ";
+    std::ofstream(std::filesystem::path(ConfigFilePath()), std::ios::binary)
+        << "[Main]\r\nPoint=" << points << "\r\n";
+    const PageHere loaded(false);
+    std::filesystem::remove(ConfigFilePath());
+    const PageHere added(false);
+    auto fill = [](HWND page) {
+        ShowWindow(page, SW_SHOWNA);  // a hidden list box keeps no scroll range
+        for (int i = 0; i < 60; ++i)
+            SendDlgItemMessageA(page, IDC_POINTS, LB_ADDSTRING, 0, LPARAM("1,1"));
+    };
+    auto range = [](HWND page) {
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_ALL;
+        GetScrollInfo(GetDlgItem(page, IDC_POINTS), SB_HORZ, &info);
+        return std::make_tuple(info.nMax, info.nPage);
+    };
+    fill(added.page);
+    ShowWindow(loaded.page, SW_SHOWNA);
+    const auto asLoaded = range(loaded.page);
+    EXPECT_EQ(asLoaded, range(added.page)) << "as loaded";
+    fill(added.page);
+    fill(loaded.page);
+    EXPECT_EQ(range(loaded.page), range(added.page)) << "with more entries";
+    EXPECT_GT(std::get<0>(range(loaded.page)), std::get<0>(asLoaded)) << "with more entries";
 }
 
 // Start while another window holds Shift+Esc: the run goes on, the page says that Shift+Esc will

@@ -1,6 +1,7 @@
 // SystemDll: the DLL search kept to System32, and loads by flag from there.
 #include "win/system_dll_win.h"
 
+#include <cwchar>
 #include <string>
 
 #ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
@@ -36,6 +37,8 @@ void RestrictDllSearch() {
 }
 
 HMODULE SystemDll(const wchar_t* name) {
+    // A path would take the load out of System32 (the flag only guides a search by bare name).
+    if (!name || !*name || wcspbrk(name, L"\\/:")) return nullptr;
     if (SearchFlagsWork()) return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     // Without the flags, by its full path in System32.
     std::wstring path(MAX_PATH, L'\0');

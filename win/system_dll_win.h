@@ -11,16 +11,17 @@ namespace varrel {
 // the current folder is taken out of the search.
 void RestrictDllSearch();
 
-// The DLL `name` (a bare file name) from System32, loaded once and kept for the process's life;
-// null when it is not there.
+// The DLL `name` (a bare file name such as L"winmm.dll") from System32, kept loaded for the
+// process's life; null when it is not there or the name holds a path.
 HMODULE SystemDll(const wchar_t* name);
 
 // A function of a System32 DLL, or null where the DLL or the function is missing.
 template <typename Function>
 Function SystemFunction(const wchar_t* dll, const char* name) {
     HMODULE module = SystemDll(dll);
-    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-                  : nullptr;
+    return module
+               ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+               : nullptr;
 }
 
 }  // namespace varrel

@@ -77,6 +77,7 @@ class VarrelProcess {
 
     // Starts the program and waits until its main window and both pages exist; says which did not.
     Result Start();
+    std::filesystem::path Folder() const { return dir_; }
     HWND Main() const { return main_; }
     HWND Motion() const { return motion_; }
     HWND About() const { return about_; }

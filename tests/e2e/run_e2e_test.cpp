@@ -1,5 +1,6 @@
 // End-to-end tests of runs and real input, every injected pointer event recorded by a hook.
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <iomanip>
 #include <iostream>
@@ -268,6 +269,66 @@ TEST_F(RunTest, EdgesAndPointsOnNoScreenNeverStopARunByThemselves) {
         for (const std::string& e : EventTexts(hook.InjectedBeforeMarker()))
             EXPECT_NE(e[0], 'D') << "a click on no screen";
     }
+// A screen reader's request for the name of every control under `window`; returns how many named.
+int AskEveryName(HWND window) {
+    int named = 0;
+    for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        IAccessible* object = nullptr;
+        VARIANT self{};  // lVal: CHILDID_SELF
+        self.vt = VT_I4;
+        BSTR name = nullptr;
+        if (SUCCEEDED(AccessibleObjectFromWindow(c, DWORD(OBJID_CLIENT), __uuidof(IAccessible),
+                                                 reinterpret_cast<void**>(&object)))) {
+            named += object->get_accName(self, &name) == S_OK;
+            SysFreeString(name);
+            object->Release();
+        }
+        named += AskEveryName(c);
+    }
+    return named;
+}
+
+// Windows looks for every DLL outside its KnownDLLs beside the exe first; Wine does for those named
+// here, for varrel.exe (WINEDLLOVERRIDES would have to be in the Unix environment of the session).
+struct NativeFirst {
+    ~NativeFirst() { RegDeleteTreeW(HKEY_CURRENT_USER, KEY); }
+    bool Add(const std::wstring& dll) const {
+        return !RegSetKeyValueW(HKEY_CURRENT_USER, KEY, dll.c_str(), REG_SZ, L"native,builtin", 30);
+    }
+    static constexpr wchar_t KEY[] = L"Software\\Wine\\AppDefaults\\varrel.exe\\DllOverrides";
+};
+
+// DLLs named like every one varrel.exe imports or loads, planted beside it and put first in the
+// search: none is loaded at start, by the names, a run, a save or the close.
+TEST_F(RunTest, NoDllPlantedBesideTheExeIsLoaded) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // as a screen reader's thread is
+    VarrelProcess app(ConfigWith("150,120 250,120"));
+    const NativeFirst nativeFirst;
+    std::string names;
+    for (const auto& dll : std::filesystem::directory_iterator(PLANTED_DLLS)) {
+        if (dll.path().extension() != ".dll") continue;
+        ASSERT_TRUE(nativeFirst.Add(dll.path().stem().wstring()));
+        names += " " + dll.path().filename().string();
+        ASSERT_TRUE(std::filesystem::copy_file(dll.path(), app.Folder() / dll.path().filename()));
+    }
+    ASSERT_FALSE(names.empty()) << "nothing to plant in " << PLANTED_DLLS;
+    ASSERT_TRUE(app.Start());
+    EXPECT_GT(AskEveryName(app.Main()), 0) << "no control told its name";
+    ASSERT_TRUE(app.MoveTo({700, 520}));  // clear of the path
+    ASSERT_TRUE(app.PressStart());
+    ASSERT_TRUE(hook.WaitForTexts(3)) << "the run did not move the pointer";
+    ASSERT_TRUE(app.PressStart());
+    ASSERT_TRUE(WaitFor([&] { return app.StartCaption() == START; })) << "the run did not stop";
+    std::filesystem::remove(app.ConfigPath());
+    ASSERT_TRUE(Command(app.Main(), IDC_TAB_ABOUT));
+    EXPECT_TRUE(app.Config()) << "the About tab saved nothing";
+    ASSERT_TRUE(PostCommand(app.Main(), IDC_TAB_CLOSE));
+    EXPECT_EQ(app.WaitForExit(), 0u);
+    Texts marks;
+    for (const auto& file : std::filesystem::directory_iterator(app.Folder()))
+        if (file.path().extension() == ".loaded") marks.push_back(file.path().stem().string());
+    std::cout << "planted" << names << "; loaded " << marks.size() << "\n";
+    EXPECT_EQ(marks, Texts{});
 }
 
 }  // namespace
