@@ -269,6 +269,8 @@ TEST_F(RunTest, EdgesAndPointsOnNoScreenNeverStopARunByThemselves) {
         for (const std::string& e : EventTexts(hook.InjectedBeforeMarker()))
             EXPECT_NE(e[0], 'D') << "a click on no screen";
     }
+}
+
 // A screen reader's request for the name of every control under `window`; returns how many named.
 int AskEveryName(HWND window) {
     int named = 0;
