@@ -12,11 +12,17 @@
 namespace varrel {
 namespace {
 
-const Screens ONE{{0, 0, 1024, 768}, {{0, 0, 1024, 768}}};
+const Screens& One() {
+    static const Screens one{{0, 0, 1024, 768}, {{0, 0, 1024, 768}}};
+    return one;
+}
 // A taller monitor at the left of the primary one (negative x), a shorter one at its right: the
 // desktop's corners below the short one lie on no monitor.
-const Screens THREE{{-800, 0, 2624, 900},
-                    {{-800, 0, 0, 900}, {0, 0, 1024, 768}, {1024, 0, 1824, 600}}};
+const Screens& Three() {
+    static const Screens three{{-800, 0, 2624, 900},
+                               {{-800, 0, 0, 900}, {0, 0, 1024, 768}, {1024, 0, 1824, 600}}};
+    return three;
+}
 
 struct TakenCase {
     double x, y;  // where the run put the pointer
@@ -27,22 +33,22 @@ struct TakenCase {
 
 TEST(PointerWatch, TakenOnlyBeyondTheToleranceFromEveryPlaceTheSystemMayHavePutIt) {
     const TakenCase cases[] = {
-        {10.7, 20.2, &ONE, {10, 20}, false},  // truncated
-        {-0.5, 5, &ONE, {0, 5}, false},       // toward zero, not down
-        {10, 20, &ONE, {13, 17}, false},      // the tolerance on both axes
-        {10, 20, &ONE, {14, 20}, true},       // one pixel beyond it
-        {10, 20, &ONE, {10, 24}, true},
-        {5000, 20, &ONE, {1023, 20}, false},  // on no screen: at the desktop's edge
-        {5000, 20, &ONE, {1019, 20}, true},
-        {-30, -40, &ONE, {0, 0}, false},  // the corner
-        {1023, 767, &ONE, {1023, 767}, false},
-        {-799, 899, &THREE, {-799, 899}, false},  // the left monitor, below the primary
-        {-400, 10, &THREE, {-404, 10}, true},
-        {1500, 850, &THREE, {1500, 850}, false},  // a gap: where it was put
-        {1500, 850, &THREE, {1500, 599}, false},  // or on the nearest monitor's edge
-        {1500, 850, &THREE, {1500, 700}, true},   // but nowhere between
-        {3000, 2000, &THREE, {1823, 899}, false},
-        {3000, 2000, &THREE, {1823, 599}, false},
+        {10.7, 20.2, &One(), {10, 20}, false},  // truncated
+        {-0.5, 5, &One(), {0, 5}, false},       // toward zero, not down
+        {10, 20, &One(), {13, 17}, false},      // the tolerance on both axes
+        {10, 20, &One(), {14, 20}, true},       // one pixel beyond it
+        {10, 20, &One(), {10, 24}, true},
+        {5000, 20, &One(), {1023, 20}, false},  // on no screen: at the desktop's edge
+        {5000, 20, &One(), {1019, 20}, true},
+        {-30, -40, &One(), {0, 0}, false},  // the corner
+        {1023, 767, &One(), {1023, 767}, false},
+        {-799, 899, &Three(), {-799, 899}, false},  // the left monitor, below the primary
+        {-400, 10, &Three(), {-404, 10}, true},
+        {1500, 850, &Three(), {1500, 850}, false},  // a gap: where it was put
+        {1500, 850, &Three(), {1500, 599}, false},  // or on the nearest monitor's edge
+        {1500, 850, &Three(), {1500, 700}, true},   // but nowhere between
+        {3000, 2000, &Three(), {1823, 899}, false},
+        {3000, 2000, &Three(), {1823, 599}, false},
     };
     for (const TakenCase& c : cases) {
         SCOPED_TRACE(::testing::Message() << "put at " << c.x << "," << c.y << ", read at "
@@ -68,10 +74,10 @@ struct PlacingOps : testing::RecordingPointerOps {
 // A closed run of two segments, 10,10 (a click) to 14,10 and back. `reads` gives the pointer as
 // read before each event, in turn; after them, it lies where the run put it.
 struct RunCase {
-    bool watching;
     std::deque<ScreenPoint> reads;
-    bool taken;
     const char* trace;
+    bool watching;
+    bool taken;
 };
 
 TEST(PointerWatch, ARunStopsAtTheFirstLookThatFindsThePointerTakenAndReleasesItsButton) {
@@ -80,16 +86,16 @@ TEST(PointerWatch, ARunStopsAtTheFirstLookThatFindsThePointerTakenAndReleasesIts
         "| P10,10 H10 R10,10 M10,10 S20 M11,10 S20 M12,10 S20 M13,10 S20 "
         "| M14,10 S20 M13,10 S20 M12,10 S20 M11,10 S20 ";
     const RunCase cases[] = {
-        {true, {far}, false, whole},  // before the first event: anywhere
-        {true,
-         {far, {10, 10}, {10, 10}, {10, 10}, far},
+        {{far}, whole, true, false},  // before the first event: anywhere
+        {{far, {10, 10}, {10, 10}, {10, 10}, far},
+         "| P10,10 H10 R10,10 M10,10 S20 M11,10 S20 ",
          true,
-         "| P10,10 H10 R10,10 M10,10 S20 M11,10 S20 "},
+         true},
         // Taken during the click's hold: the release comes at once, where the pointer now is.
-        {true, {{10, 10}, far}, true, "| P10,10 H10 R200,300 "},
+        {{{10, 10}, far}, "| P10,10 H10 R200,300 ", true, true},
         // A hand resting on the mouse: a pixel or two.
-        {true, {{10, 10}, {12, 9}, {9, 12}, {13, 10}}, false, whole},
-        {false, {far, far, far, far, far}, false, whole},
+        {{{10, 10}, {12, 9}, {9, 12}, {13, 10}}, whole, true, false},
+        {{far, far, far, far, far}, whole, false, false},
     };
     for (const RunCase& c : cases) {
         SCOPED_TRACE(&c - cases);
@@ -103,7 +109,7 @@ TEST(PointerWatch, ARunStopsAtTheFirstLookThatFindsThePointerTakenAndReleasesIts
                 reads.pop_front();
                 return next;
             },
-            [] { return ONE; }, c.watching);
+            [] { return One(); }, c.watching);
         bool going = true;
         for (const auto& [from, to, action] :
              {std::tuple{ScreenPoint{10, 10}, ScreenPoint{14, 10}, 'C'},

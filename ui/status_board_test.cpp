@@ -45,12 +45,12 @@ TEST(StatusBoard, ShowsTheNewestMessageThatStillHolds) {
 
 TEST(StartGuard, KeepsAStartFromStartingForTwoSecondsAfterAStopTheUserDidNotGive) {
     struct Case {
-        bool byUser;
         int64_t after;
+        bool byUser;
         bool allows;
     };
-    const Case cases[] = {{false, 0, false},    {false, 1999, false}, {false, 2000, true},
-                          {false, 60000, true}, {true, 0, true},      {true, 1, true}};
+    const Case cases[] = {{0, false, false},    {1999, false, false}, {2000, false, true},
+                          {60000, false, true}, {0, true, true},      {1, true, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << (c.byUser ? "by the user, " : "unasked, ") << c.after);
         StartGuard guard;

@@ -253,8 +253,9 @@ TEST_F(RunTest, EdgesAndPointsOnNoScreenNeverStopARunByThemselves) {
     const std::pair<const char*, const char*> paths[] = {
         {"-4,-3,C 2,1", "Point 1 (-4,-3) is on no screen: no click there."},
         {"1021,765 1030,770,C 1023,767", "Point 2 (1030,770) is on no screen: no click there."}};
-    for (const auto& [path, status] : paths) {
+    for (const auto& [path, said] : paths) {
         SCOPED_TRACE(path);
+        const std::string status = said;
         VarrelProcess app(ConfigWith(path));
         ASSERT_TRUE(hook.Installed());
         ASSERT_TRUE(app.Start());
