@@ -1,4 +1,4 @@
-// Loading and saving the point list and the "Hide after start" option through a profile store.
+// Loading and saving the point list and the window's options through a profile store.
 #include "settings/config_file.h"
 
 #include "path/point_entry.h"
@@ -35,18 +35,27 @@ std::optional<std::string> JoinPointList(const PointList& list) {
     return joined;
 }
 
+namespace {
+
+// An option as "Hide" has always been read: the number it starts with, anything but 0 setting it.
+bool ReadOption(const ProfileStore& store, const char* key, const char* missing) {
+    return ReadInt(store.Read(CONFIG_SECTION, key).value_or(missing)) != 0;
+}
+
+}  // namespace
+
 std::optional<std::string> LoadConfig(const ProfileStore& store, PointList& list,
-                                      bool& hideAfterStart) {
+                                      ConfigOptions& options) {
     std::optional<std::string> points = store.Read(CONFIG_SECTION, CONFIG_KEY_POINT);
     if (points) {
         for (const std::string& token : SplitPointValue(*points)) list.Append(token);
     }
-    const std::optional<std::string> hide = store.Read(CONFIG_SECTION, CONFIG_KEY_HIDE);
-    hideAfterStart = ReadInt(hide.value_or(CONFIG_HIDE_DEFAULT)) != 0;
+    options.hideAfterStart = ReadOption(store, CONFIG_KEY_HIDE, CONFIG_HIDE_DEFAULT);
+    options.stopOnMove = ReadOption(store, CONFIG_KEY_STOP_ON_MOVE, CONFIG_STOP_ON_MOVE_DEFAULT);
     return points;
 }
 
-SaveResult SaveConfig(ProfileStore& store, const PointList& list, bool hideAfterStart,
+SaveResult SaveConfig(ProfileStore& store, const PointList& list, const ConfigOptions& options,
                       std::optional<std::string>& known, ChangedList onChanged) {
     const std::optional<std::string> joined = JoinPointList(list);
     if (!joined) return SaveResult::Failed;
@@ -59,7 +68,8 @@ SaveResult SaveConfig(ProfileStore& store, const PointList& list, bool hideAfter
     const bool keep = changed && (!edited || onChanged == ChangedList::Keep);
     ProfileValues values;
     if (!keep) values.emplace_back(CONFIG_KEY_POINT, *joined);
-    values.emplace_back(CONFIG_KEY_HIDE, hideAfterStart ? "1" : "0");
+    values.emplace_back(CONFIG_KEY_HIDE, options.hideAfterStart ? "1" : "0");
+    values.emplace_back(CONFIG_KEY_STOP_ON_MOVE, options.stopOnMove ? "1" : "0");
     if (!store.Write(CONFIG_SECTION, values)) return SaveResult::Failed;
     if (!keep) known = joined;
     return SaveResult::Saved;

@@ -1,4 +1,4 @@
-// The settings file varrel.cfg: the point list and the "Hide after start" option in a profile file.
+// The settings file varrel.cfg: the point list and the window's two options in a profile file.
 #pragma once
 
 #include <optional>
@@ -15,8 +15,16 @@ constexpr char CONFIG_FILE_NAME[] = "varrel.cfg";
 constexpr char CONFIG_SECTION[] = "Main";
 constexpr char CONFIG_KEY_POINT[] = "Point";
 constexpr char CONFIG_KEY_HIDE[] = "Hide";
-// What a missing "Hide" reads as: the option cleared.
+constexpr char CONFIG_KEY_STOP_ON_MOVE[] = "StopOnMove";
+// What a missing key reads as: "Hide after start" cleared, "Stop when the mouse moves" set.
 constexpr char CONFIG_HIDE_DEFAULT[] = "0";
+constexpr char CONFIG_STOP_ON_MOVE_DEFAULT[] = "1";
+
+// The options saved beside the list.
+struct ConfigOptions {
+    bool hideAfterStart = false;
+    bool stopOnMove = true;
+};
 
 // Values of one section, set together.
 using ProfileValues = std::vector<std::pair<std::string, std::string>>;
@@ -38,22 +46,22 @@ class ProfileStore {
 enum class ChangedList {
     Ask,      // writes nothing, so that the user can be asked
     Replace,  // writes this copy's list over it
-    Keep,     // keeps the store's list and writes the option
+    Keep,     // keeps the store's list and writes the options
 };
 
 enum class SaveResult { Saved, Failed, ListChanged };
 
-// Appends the stored entries to list and sets hideAfterStart; missing keys give the defaults.
+// Appends the stored entries to list and sets the options; missing keys give the defaults.
 // Returns the "Point" value as read (nothing: there was none), which later saves compare with.
 std::optional<std::string> LoadConfig(const ProfileStore& store, PointList& list,
-                                      bool& hideAfterStart);
+                                      ConfigOptions& options);
 
-// Writes the list's entries and the option in one write; writes nothing when the list cannot tell
-// its count or cannot give one of its entries. `known` is the "Point" value this copy last read or
-// wrote (nothing: none); where the store now holds another list, neither that one nor this copy's,
-// onChanged decides (a store without a list has none to lose). A save that writes the list makes
-// it the known one.
-SaveResult SaveConfig(ProfileStore& store, const PointList& list, bool hideAfterStart,
+// Writes the list's entries and the options in one write, in that order; writes nothing when the
+// list cannot tell its count or cannot give one of its entries. `known` is the "Point" value this
+// copy last read or wrote (nothing: none); where the store now holds another list, neither that one
+// nor this copy's, onChanged decides (a store without a list has none to lose). A save that writes
+// the list makes it the known one.
+SaveResult SaveConfig(ProfileStore& store, const PointList& list, const ConfigOptions& options,
                       std::optional<std::string>& known, ChangedList onChanged);
 
 // The entries of a "Point" value: the runs of characters between spaces, each whole.

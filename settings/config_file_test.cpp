@@ -29,45 +29,76 @@ struct FaultyList : VectorPointList {
 };
 
 struct ConfigCase {
-    std::optional<std::string> point, hide;  // as stored; NONE: no such key
-    Texts entries;                           // loaded
-    bool hideAfterStart;                     // loaded
-    int fault;                               // when the entries are saved again
-    std::optional<std::string> saved;        // then Point, and Hide after it; NONE: nothing
+    std::optional<std::string> point, hide, stop;  // as stored; NONE: no such key
+    Texts entries;                                 // loaded
+    bool hideAfterStart, stopOnMove;               // loaded
+    int fault;                                     // when the entries are saved again
+    std::optional<std::string>
+        saved;  // then Point, and Hide and StopOnMove after it; NONE: nothing
 };
 
-TEST(ConfigFile, LoadsTheTokensBetweenSpacesAndHideLikeAtoiThenSavesPointThenHide) {
+TEST(ConfigFile, LoadsTheTokensBetweenSpacesAndTheOptionsLikeAtoiThenSavesPointThenThem) {
     const std::string big(1 << 20, '7'), entry15 = "-1234567,-12345";
     // Only spaces part entries; a NUL ends the value; an entry of any length stays whole.
     const ConfigCase cases[] = {
-        {NONE, NONE, {}, false, WHOLE, ""},
-        {"  10,10   20,20,C  ", "2", {"10,10", "20,20,C"}, true, WHOLE, "10,10 20,20,C"},
-        {std::string(100000, ' '), "-1", {}, true, WHOLE, ""},
-        {"1,1\t2,2  ,, x", " +7x", {"1,1\t2,2", ",,", "x"}, true, WHOLE, "1,1\t2,2 ,, x"},
-        {std::string("1,1 2,2\0 3,3", 11), "4294967296", {"1,1", "2,2"}, true, WHOLE, "1,1 2,2"},
-        {big + " " + entry15, "abc", {big, entry15}, false, WHOLE, big + " -1234567,-12345"},
-        {"", "", {}, false, WHOLE, ""},
-        {"1,1 2,2", "0", {"1,1", "2,2"}, false, COUNT, NONE},
-        {"1,1 2,2", "1", {"1,1", "2,2"}, true, 0, NONE},
-        {"1,1 2,2", "1", {"1,1", "2,2"}, true, 1, NONE}};
+        {NONE, NONE, NONE, {}, false, true, WHOLE, ""},  // a missing option: the default
+        {"  10,10   20,20,C  ",
+         "2",
+         "0",
+         {"10,10", "20,20,C"},
+         true,
+         false,
+         WHOLE,
+         "10,10 20,20,C"},
+        {std::string(100000, ' '), "-1", " +7x", {}, true, true, WHOLE, ""},
+        {"1,1\t2,2  ,, x",
+         " +7x",
+         "abc",
+         {"1,1\t2,2", ",,", "x"},
+         true,
+         false,
+         WHOLE,
+         "1,1\t2,2 ,, x"},
+        {std::string("1,1 2,2\0 3,3", 11),
+         "4294967296",
+         "",
+         {"1,1", "2,2"},
+         true,
+         false,
+         WHOLE,
+         "1,1 2,2"},
+        {big + " " + entry15,
+         "abc",
+         "1",
+         {big, entry15},
+         false,
+         true,
+         WHOLE,
+         big + " -1234567,-12345"},
+        {"1,1 2,2", "0", NONE, {"1,1", "2,2"}, false, true, COUNT, NONE},
+        {"1,1 2,2", "1", NONE, {"1,1", "2,2"}, true, true, 0, NONE},
+        {"1,1 2,2", "1", NONE, {"1,1", "2,2"}, true, true, 1, NONE}};
     for (const ConfigCase& c : cases) {
         SCOPED_TRACE("case " + std::to_string(&c - cases));
         testing::MemoryProfileStore store;
         if (c.point) store.values["[Main]Point"] = *c.point;
         if (c.hide) store.values["[Main]Hide"] = *c.hide;
+        if (c.stop) store.values["[Main]StopOnMove"] = *c.stop;
         VectorPointList list({"0,0"});
-        bool option = !c.hideAfterStart;
-        std::optional<std::string> known = LoadConfig(store, list, option);
+        ConfigOptions options{!c.hideAfterStart, !c.stopOnMove};
+        std::optional<std::string> known = LoadConfig(store, list, options);
         list.Remove(0);  // what the list held before: the stored entries come after it
         EXPECT_TRUE(list.Entries() == c.entries);  // not printed: up to a megabyte
-        EXPECT_EQ(option, c.hideAfterStart);
+        EXPECT_EQ(options.hideAfterStart, c.hideAfterStart);
+        EXPECT_EQ(options.stopOnMove, c.stopOnMove);
         EXPECT_EQ(store.writes, "") << "loading wrote";
-        EXPECT_EQ(SaveConfig(store, FaultyList(c.entries, c.fault), option, known,
+        EXPECT_EQ(SaveConfig(store, FaultyList(c.entries, c.fault), options, known,
                              ChangedList::Ask) == SaveResult::Saved,
                   c.saved.has_value());
-        EXPECT_TRUE(
-            store.writes ==
-            (c.saved ? "[Main]\nPoint=" + *c.saved + "\nHide=" + (option ? "1" : "0") + "\n" : ""));
+        const std::string written = "[Main]\nPoint=" + c.saved.value_or("") +
+                                    "\nHide=" + (c.hideAfterStart ? "1" : "0") +
+                                    "\nStopOnMove=" + (c.stopOnMove ? "1" : "0") + "\n";
+        EXPECT_TRUE(store.writes == (c.saved ? written : "")) << store.writes.substr(0, 80);
     }
 }
 
@@ -89,7 +120,8 @@ TEST(ConfigFile, AListChangedInTheStoreSinceThisCopyReadItIsNotReplacedUnseen) {
         testing::MemoryProfileStore store;
         if (stored) store.values["[Main]Point"] = *stored;
         std::optional<std::string> knownAfter = known;
-        EXPECT_EQ(SaveConfig(store, VectorPointList({"2,2"}), true, knownAfter, onChanged), result);
+        EXPECT_EQ(SaveConfig(store, VectorPointList({"2,2"}), {true, false}, knownAfter, onChanged),
+                  result);
         EXPECT_EQ(store.Read("Main", "Point"), replaced ? "2,2" : stored);
         EXPECT_EQ(knownAfter, replaced ? "2,2" : known) << "the list this copy knows";
         EXPECT_EQ(store.Read("Main", "Hide").value_or("none"), result == R::Saved ? "1" : "none");

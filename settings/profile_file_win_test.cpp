@@ -29,7 +29,7 @@ class ProfileFileTest : public ::testing::Test {
     bool Save() {
         ProfileFile file(path_);
         std::optional<std::string> known;
-        const bool saved = SaveConfig(file, VectorPointList({"1,1"}), true, known,
+        const bool saved = SaveConfig(file, VectorPointList({"1,1"}), {true, true}, known,
                                       ChangedList::Replace) == SaveResult::Saved;
         EXPECT_EQ(file.LastError() != 0, !saved);
         return saved;

@@ -71,12 +71,14 @@ void LoadSettings(HWND page) {
     }
     if (g_app.anotherCopy) PostMessageW(main, WM_SETTINGS_SHARED, 0, 0);
     ListBoxPointList points = Points(page);
-    bool hideAfterStart = false;
+    ConfigOptions options;
     {
         const FillingList filling(GetDlgItem(page, IDC_POINTS));
-        g_knownPoints = LoadConfig(store, points, hideAfterStart);
+        g_knownPoints = LoadConfig(store, points, options);
     }
-    CheckDlgButton(page, IDC_HIDE_AFTER_START, hideAfterStart ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(page, IDC_HIDE_AFTER_START,
+                   options.hideAfterStart ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(page, IDC_STOP_ON_MOVE, options.stopOnMove ? BST_CHECKED : BST_UNCHECKED);
 }
 
 // Shown only when it changes, so that a screen reader hears of a change only, and hears it
@@ -96,7 +98,6 @@ INT_PTR OnInitDialog(HWND page) {
     GiveAccessibleLook(GetDlgItem(page, IDC_POSITION), {L"Position", 0});
     MakeLiveRegion(GetDlgItem(page, IDC_STATUS));
     FitPointListColumns(page);
-    CheckDlgButton(page, IDC_STOP_ON_MOVE, BST_CHECKED);
     LoadSettings(page);
     g_runControl = std::make_unique<RunControl>(
         page, g_app.mainWindow ? g_app.mainWindow : GetParent(page), g_status,
@@ -334,8 +335,10 @@ std::optional<SettingsTrouble> SaveMotionPageSettings(HWND page, ChangedList onC
     if (g_unreadSettings) return g_unreadSettings;
     ProfileFile store(ConfigFilePath());
     if (g_replaceUnread) store.StartAfresh();
-    const bool hideAfterStart = IsDlgButtonChecked(page, IDC_HIDE_AFTER_START) == BST_CHECKED;
-    switch (SaveConfig(store, Points(page), hideAfterStart, g_knownPoints, onChanged)) {
+    ConfigOptions options;
+    options.hideAfterStart = IsDlgButtonChecked(page, IDC_HIDE_AFTER_START) == BST_CHECKED;
+    options.stopOnMove = IsDlgButtonChecked(page, IDC_STOP_ON_MOVE) == BST_CHECKED;
+    switch (SaveConfig(store, Points(page), options, g_knownPoints, onChanged)) {
         case SaveResult::Saved:
             g_replaceUnread = false;
             return std::nullopt;

@@ -19,8 +19,10 @@ using Result = ::testing::AssertionResult;
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 // A settings file as the program writes it.
-inline std::string ConfigWith(const std::string& point, const char* hide = "0") {
-    return "[Main]\r\nPoint=" + point + "\r\nHide=" + hide + "\r\n";
+inline std::string ConfigWith(const std::string& point, const char* hide = "0",
+                              const char* stopOnMove = "1") {
+    return "[Main]\r\nPoint=" + point + "\r\nHide=" + hide + "\r\nStopOnMove=" + stopOnMove +
+           "\r\n";
 }
 
 // A message sent to another process's window and served; nothing when it was not served in time.
