@@ -146,8 +146,8 @@ DWORD ReplaceWhole(FileWrites& writes, const std::wstring& path, const std::stri
 }
 
 // A file saved as UTF-16 is read as UTF-8 text and written back as it came, so that every line
-// stays. One of an odd length is no UTF-16 that could be written back whole: it counts as
-// unreadable.
+// stays. One of an odd length is no UTF-16 that could be written back whole, and one without its
+// byte-order mark cannot be told from bytes for sure: both count as unreadable.
 DWORD Decode(std::string& text, TextEncoding& encoding) {
     encoding = TextEncoding::Bytes;
     if (text.size() < 2) return 0;
@@ -156,7 +156,7 @@ DWORD Decode(std::string& text, TextEncoding& encoding) {
     } else if (text[0] == '\xFE' && text[1] == '\xFF') {
         encoding = TextEncoding::Utf16Be;
     } else {
-        return 0;
+        return LooksLikeUnmarkedUtf16(text) ? ERROR_NO_UNICODE_TRANSLATION : 0;
     }
     if (text.size() % 2) return ERROR_INVALID_DATA;
     const std::size_t low = encoding == TextEncoding::Utf16Le ? 0 : 1;
@@ -244,10 +244,14 @@ void ProfileFile::StartAfresh() {
 }
 
 std::wstring ProfileFile::Reason() const {
-    // The one cause of this code here: a file marked as UTF-16 of an odd length.
+    // The causes of these codes here: a file marked as UTF-16 of an odd length, and UTF-16 text
+    // without its mark.
     if (lastError_ == ERROR_INVALID_DATA)
         return L"The file is not text Varrel can read: it is marked as Unicode (UTF-16) text but "
                L"ends in the middle of a character.";
+    if (lastError_ == ERROR_NO_UNICODE_TRANSLATION)
+        return L"The file is not text Varrel can read: it looks like Unicode (UTF-16) text "
+               L"without the mark at its start that says so.";
     return SystemMessage(lastError_);
 }
 

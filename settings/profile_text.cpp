@@ -126,4 +126,13 @@ std::string WithProfileValue(std::string_view text, std::string_view section, st
     return result.insert(at, lines);
 }
 
+bool LooksLikeUnmarkedUtf16(std::string_view text) {
+    if (text.size() < 2) return false;
+    std::size_t nuls[2] = {0, 0};
+    for (std::size_t i = 0; i < text.size(); ++i) nuls[i % 2] += text[i] == '\0';
+    // Each parity holds at least size / 2 places.
+    const std::size_t half = text.size() / 2;
+    return 2 * nuls[0] >= half || 2 * nuls[1] >= half;
+}
+
 }  // namespace varrel

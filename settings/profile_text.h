@@ -22,4 +22,9 @@ std::optional<std::string> ProfileValue(std::string_view text, std::string_view 
 std::string WithProfileValue(std::string_view text, std::string_view section, std::string_view key,
                              std::string_view value);
 
+// Whether the bytes look like UTF-16 text saved without its byte-order mark: at least half the
+// bytes in the odd places, or in the even ones, are NUL, as in text of Latin letters. Read as
+// 8-bit text it would give nothing, and a save would mix encodings in one file.
+bool LooksLikeUnmarkedUtf16(std::string_view text);
+
 }  // namespace varrel

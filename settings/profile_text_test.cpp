@@ -50,5 +50,27 @@ TEST(ProfileText, WritesInPlaceOrAfterTheSectionOrAtTheEndKeepingEveryOtherByte)
     }
 }
 
+// Notepad's "Unicode" saved without its mark; an odd byte at the end is a cut one.
+TEST(ProfileText, TellsUtf16WithoutItsMarkFromBytesWithANulHereAndThere) {
+    auto utf16 = [](std::string_view text, bool littleEnd) {
+        std::string bytes;
+        for (const char c : text) bytes += littleEnd ? std::string{c, '\0'} : std::string{'\0', c};
+        return bytes;
+    };
+    const std::string config = "[Main]\r\nPoint=1,1 2,2,C\r\nHide=1\r\n";
+    const std::pair<std::string, bool> cases[] = {
+        {utf16(config, true), true},
+        {utf16(config, false), true},
+        {utf16(config, true) + "\n", true},
+        {"\xA9\x03"s + utf16(config, true), true},  // Greek among the Latin
+        {utf16("P", true), true},
+        {config, false},
+        {"[Main]\r\nPoint=1,1\0 2,2\0\r\n"s, false},
+        {"\0"s, false},
+        {"", false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(LooksLikeUnmarkedUtf16(c.first), c.second) << "case " << &c - cases;
+}
+
 }  // namespace
 }  // namespace varrel

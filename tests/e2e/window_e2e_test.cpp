@@ -68,21 +68,25 @@ TEST(Settings, LoadedAtStartAndWrittenBackWholeByTheCloseTab) {
     }
 }
 
-// Held without sharing across the start, or UTF-16 cut inside a character, the file could not be
-// read: the user is told, naming it (and for the second, why, in plain words); About and a
-// cancelled Close leave it as it was; at the Close, No leaves it too, Yes replaces it without
-// reading it.
+// Held without sharing across the start, UTF-16 cut inside a character, or UTF-16 without its
+// mark, the file could not be read: the user is told, naming it (and for the last two, why, in
+// plain words); About and a cancelled Close leave it as it was; at the Close, No leaves it too,
+// Yes replaces it without reading it.
 TEST(Settings, AFileThatCouldNotBeReadIsReplacedOnlyWithTheUsersWord) {
-    for (int answer : {IDNO, IDYES}) {
-        const std::string file =
-            answer == IDNO ? ConfigWith("1,1 2,2", "1") : std::string("\xFF\xFE[\0M\0]\0x", 9);
+    const std::string unmarked("[\0M\0a\0i\0n\0]\0\r\0\n\0H\0i\0d\0e\0=\0\x31\0\r\0\n\0", 32);
+    const std::tuple<std::string, bool, int> cases[] = {
+        {ConfigWith("1,1 2,2", "1"), true, IDNO},
+        {std::string("\xFF\xFE[\0M\0]\0x", 9), false, IDYES},
+        {unmarked, false, IDNO}};
+    for (const auto& [file, hold, answer] : cases) {
+        SCOPED_TRACE(file.substr(0, 8));
         VarrelProcess app(file);
-        UniqueHandle held(answer == IDNO ? CreateFileW(app.ConfigPath().c_str(), GENERIC_READ, 0,
-                                                       nullptr, OPEN_EXISTING, 0, nullptr)
-                                         : nullptr);
+        UniqueHandle held(hold ? CreateFileW(app.ConfigPath().c_str(), GENERIC_READ, 0, nullptr,
+                                             OPEN_EXISTING, 0, nullptr)
+                               : nullptr);
         const std::string told = app.ConfigPath().string() + "\ncould not be read";
-        ASSERT_TRUE(answer == IDYES || held) << "holding the file";
-        const std::string why = answer == IDNO ? "" : ":\nThe file is not text Varrel can read";
+        ASSERT_TRUE(!hold || held) << "holding the file";
+        const std::string why = hold ? "" : ":\nThe file is not text Varrel can read";
         ASSERT_TRUE(app.Start());
         ASSERT_TRUE(app.Answer(IDOK, told + why));
         EXPECT_TRUE(app.Entries().empty());
