@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include "win/guard_win.h"
 #include "win/system_dll_win.h"
 
 namespace varrel {
@@ -185,8 +186,9 @@ LRESULT CALLBACK LookProc(HWND control, UINT message, WPARAM wParam, LPARAM lPar
     const WNDPROC previous = looked->previous;
     const bool wide = looked->wide;
     if (message == WM_GETOBJECT) {
-        if (const LRESULT answer = AccessibleAnswer(control, wParam, lParam, looked->look))
-            return answer;
+        const LRESULT answer = Guarded<LRESULT>(
+            0, [&] { return AccessibleAnswer(control, wParam, lParam, looked->look); });
+        if (answer) return answer;
     } else if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(control, GWLP_USERDATA, 0);
         delete looked;

@@ -2,6 +2,7 @@
 #include "ui/action_dialog_win.h"
 
 #include "resources/resource.h"
+#include "win/guard_win.h"
 
 namespace varrel {
 
@@ -36,8 +37,8 @@ INT_PTR CALLBACK ActionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 }  // namespace
 
 INT_PTR ShowActionDialog(HINSTANCE instance, HWND owner) {
-    const INT_PTR result =
-        DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ACTION), owner, ActionDialogProc, 0);
+    const INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ACTION), owner,
+                                           GuardedDialogProc<ActionDialogProc>, 0);
     return result < 0 ? 0 : result;
 }
 

@@ -17,6 +17,7 @@
 #include "ui/motion_page_win.h"
 #include "ui/run_control_win.h"
 #include "ui/scaled_layout_win.h"
+#include "win/guard_win.h"
 #include "win/system_dll_win.h"
 
 namespace varrel {
@@ -49,8 +50,11 @@ constexpr std::pair<int, Picture> MOTION_PICTURES[] = {
     {IDC_TARGET, {IDB_TARGET, ImageKind::Target, ROLE_SYSTEM_PUSHBUTTON}}};
 constexpr int IMAGE_SCALES = 4;
 
-// The thread's keys for the dialogs, before the dialog manager takes them.
+// The thread's keys for the dialogs, before the dialog manager takes them. The filter only
+// decides: what a key does runs from the window's own message, posted, never inside the hook.
 HHOOK g_keyFilter = nullptr;
+constexpr UINT WM_WINDOW_KEY = WM_APP + 0x130;
+enum WindowKey : WPARAM { FOCUS_SHOWN_KEY = 1, SWITCH_PAGE_KEY = 2 };
 LRESULT CALLBACK DialogKeyFilter(int code, WPARAM wParam, LPARAM lParam);
 void HearSessionChanges(HWND window, bool hear);
 
@@ -95,18 +99,21 @@ void FocusOn(HWND window, HWND control) {
 }
 
 // A focus left in a hidden page would still take keys there (access keys, Enter, Delete), and an
-// access key that nothing shown answers sends the dialog manager round that page for ever: such
-// a focus goes to the tab of the page shown. True when it had to.
-bool KeepFocusShown(HWND window) {
+// access key that nothing shown answers sends the dialog manager round that page for ever.
+bool FocusHidden(HWND window) {
     HWND focus = GetFocus();
     if (!focus || !IsChild(window, focus)) return false;
     for (HWND w = focus; w != window; w = GetParent(w)) {
-        if (!(GetWindowLongPtrW(w, GWL_STYLE) & WS_VISIBLE)) {
-            FocusOn(window, GetDlgItem(window, MotionShown() ? IDC_TAB_MOTION : IDC_TAB_ABOUT));
-            return true;
-        }
+        if (!(GetWindowLongPtrW(w, GWL_STYLE) & WS_VISIBLE)) return true;
     }
     return false;
+}
+
+// Such a focus goes to the tab of the page shown. True when it had to.
+bool KeepFocusShown(HWND window) {
+    if (!FocusHidden(window)) return false;
+    FocusOn(window, GetDlgItem(window, MotionShown() ? IDC_TAB_MOTION : IDC_TAB_ABOUT));
+    return true;
 }
 
 ScaledLayout* LayoutOf(HWND window) {
@@ -116,8 +123,10 @@ ScaledLayout* LayoutOf(HWND window) {
 INT_PTR OnInitDialog(HWND window, LPARAM layout) {
     g_app.mainWindow = window;
     ReadHighContrast();
-    g_app.aboutPage = CreatePage(window, IDD_ABOUT, AboutPageProc, ABOUT_PAGE_ORIGIN);
-    g_app.motionPage = CreatePage(window, IDD_MOTION, MotionPageProc, MOTION_PAGE_ORIGIN);
+    g_app.aboutPage =
+        CreatePage(window, IDD_ABOUT, GuardedDialogProc<AboutPageProc>, ABOUT_PAGE_ORIGIN);
+    g_app.motionPage =
+        CreatePage(window, IDD_MOTION, GuardedDialogProc<MotionPageProc>, MOTION_PAGE_ORIGIN);
     SetWindowLongPtrA(window, DWLP_USER, layout);
     ScaledLayout* scaled = LayoutOf(window);
     scaled->Attach(window,
@@ -212,8 +221,12 @@ void ShowMotionTab(HWND window) {
     KeepFocusShown(window);
 }
 
+// Leaving the Motion page saves the settings; a page already hidden has nothing new to save. A
+// failed save is not shown here: the list stays in the window, and Close saves again.
 void ShowAboutTab(HWND window) {
-    ShowWindow(g_app.motionPage, SW_HIDE);  // hiding the motion page saves the settings
+    const bool leaving = MotionShown();
+    ShowWindow(g_app.motionPage, SW_HIDE);
+    if (leaving) SaveMotionPageSettingsAsking(g_app.motionPage, window, false);
     ShowWindow(g_app.aboutPage, SW_SHOW);
     KeepFocusShown(window);
 }
@@ -334,21 +347,31 @@ void SwitchPageByKeyboard(HWND window) {
 
 // The window's keys before the dialog manager's: a key for a hidden control is dropped (the focus
 // comes back to what is shown), and Ctrl+Tab switches pages (the dialog manager takes it for Tab).
+// Only looks: what the key does is posted.
 bool OnWindowKey(HWND window, const MSG& msg) {
     if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
     if (msg.hwnd != window && !IsChild(window, msg.hwnd)) return false;
-    if (KeepFocusShown(window)) return true;
-    if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || GetKeyState(VK_CONTROL) >= 0)
-        return false;
-    SwitchPageByKeyboard(window);
-    return true;
+    WPARAM key = 0;
+    if (FocusHidden(window)) {
+        key = FOCUS_SHOWN_KEY;
+    } else if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0) {
+        key = SWITCH_PAGE_KEY;
+    }
+    return key && PostMessageW(window, WM_WINDOW_KEY, key, 0);
+}
+
+INT_PTR OnPostedKey(HWND window, WPARAM key) {
+    if (key == FOCUS_SHOWN_KEY) KeepFocusShown(window);
+    if (key == SWITCH_PAGE_KEY) SwitchPageByKeyboard(window);
+    return TRUE;
 }
 
 LRESULT CALLBACK DialogKeyFilter(int code, WPARAM wParam, LPARAM lParam) {
-    const auto* msg = reinterpret_cast<const MSG*>(lParam);
-    if (code == MSGF_DIALOGBOX && g_app.mainWindow && OnWindowKey(g_app.mainWindow, *msg))
-        return TRUE;
-    return CallNextHookEx(nullptr, code, wParam, lParam);
+    const bool taken = Guarded(false, [&] {
+        return code == MSGF_DIALOGBOX && g_app.mainWindow &&
+               OnWindowKey(g_app.mainWindow, *reinterpret_cast<const MSG*>(lParam));
+    });
+    return taken ? TRUE : CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 // The close box and Alt+F4 end the program at once, without hiding (and so saving) the page; a
@@ -397,6 +420,8 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return OnSettingsShared(window);
         case WM_ENDSESSION:
             return OnEndSession(window, wParam != FALSE);
+        case WM_WINDOW_KEY:
+            return OnPostedKey(window, wParam);
         case DPI_CHANGED_MESSAGE:
             return OnDpiChanged(window, wParam, lParam);
         case GET_DPI_SCALED_SIZE_MESSAGE:
@@ -414,21 +439,23 @@ INT_PTR RunMainWindow(HINSTANCE instance) {
     ScaledLayout layout;
     // For the annotations a screen reader reads (the status line's live region).
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), GetDesktopWindow(),
-                                           MainWindowProc, reinterpret_cast<LPARAM>(&layout));
+    const INT_PTR result =
+        DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), GetDesktopWindow(),
+                        GuardedDialogProc<MainWindowProc>, reinterpret_cast<LPARAM>(&layout));
     g_app.targetCursor = entryCursor;  // the layout's goes with it
     if (SUCCEEDED(com)) CoUninitialize();
     return result;
 }
 
+// A page is a modeless dialog: it ends by DestroyWindow.
 INT_PTR CALLBACK AboutPageProc(HWND page, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
         case WM_COMMAND:
             if (LOWORD(wParam) != IDOK) return FALSE;
-            EndDialog(page, 0);
+            DestroyWindow(page);
             return TRUE;
         case WM_CLOSE:
-            EndDialog(page, 0);
+            DestroyWindow(page);
             return TRUE;
         default:
             return FALSE;

@@ -16,6 +16,7 @@
 #include "path/point_entry.h"
 #include "resources/resource.h"
 #include "settings/profile_file_win.h"
+#include "tests/support/failing_new_win.h"
 #include "tests/support/mouse_hook_recorder_win.h"
 #include "ui/app_state_win.h"
 #include "ui/high_contrast_win.h"
@@ -282,6 +283,43 @@ TEST(MainWindow, KeysOnTheAboutPageReachNothingHidden) {
     EXPECT_EQ(GetPixel(screen.Get(), (tab.left + tab.right) / 2, line.top),
               GetPixel(screen.Get(), (tab.right + close.left) / 2, line.top))
         << "the line under the About tab, once its focus went";
+    std::filesystem::remove(ConfigFilePath());
+}
+
+// Memory that runs out in each kind of callback the window's thread serves (the first allocation
+// there fails): the window answers on, the list is as it was, and the same call then works.
+TEST(MainWindow, AnAllocationThatFailsInACallbackLeavesTheWindowWorkingAndTheListAsItWas) {
+    std::filesystem::remove(ConfigFilePath());  // the About tab saves
+    const MainWindowRun run;
+    HWND list = GetDlgItem(run.motion, IDC_POINTS);
+    const DWORD thread = GetWindowThreadProcessId(run.main, nullptr);
+    // Too long to be kept in a string without an allocation.
+    SetWindowTextA(GetDlgItem(run.motion, IDC_POSITION), "1000,1000");
+    const auto send = [](HWND to, UINT message, WPARAM w, LPARAM l) {
+        DWORD_PTR result = 0;
+        return SendMessageTimeoutW(to, message, w, l, SMTO_NORMAL, 60000, &result) != 0;
+    };
+    const std::tuple<const char*, HWND, UINT, WPARAM, LPARAM> calls[] = {
+        {"Add, in the page's procedure", run.motion, WM_COMMAND, MAKEWPARAM(IDC_ADD, STN_CLICKED),
+         0},
+        {"a screen reader's request, in the list's", list, WM_GETOBJECT, 0, LPARAM(OBJID_CLIENT)},
+        {"the About tab's save", run.main, WM_COMMAND, IDC_TAB_ABOUT, 0},
+        {"Start's copy of the list", run.motion, WM_COMMAND, IDC_START, 0}};
+    for (const auto& [name, to, message, w, l] : calls) {
+        SendMessageW(run.main, WM_COMMAND, IDC_TAB_MOTION, 0);
+        testing::FailNextAllocation(thread);
+        EXPECT_TRUE(send(to, message, w, l)) << name << ": the window stopped answering";
+        // The run's copy is served to its worker after Start returns.
+        EXPECT_TRUE(WaitFor(testing::AllocationFailed)) << name << ": nothing was allocated";
+        EXPECT_TRUE(send(run.main, WM_NULL, 0, 0)) << name;
+        ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1) << name << ": the list changed";
+        EXPECT_TRUE(WaitFor([&] {
+            return WindowText(GetDlgItem(run.motion, IDC_START)) == "&Start";
+        })) << name
+            << ": a run goes on";
+    }
+    EXPECT_TRUE(send(run.motion, WM_COMMAND, MAKEWPARAM(IDC_ADD, STN_CLICKED), 0));
+    EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2) << "Add, once memory was there again";
     std::filesystem::remove(ConfigFilePath());
 }
 

@@ -20,6 +20,7 @@
 #include "ui/scaled_layout_win.h"
 #include "ui/status_board.h"
 #include "ui/view_blink_win.h"
+#include "win/guard_win.h"
 #include "win/owned_win.h"
 #include "win/text_win.h"
 
@@ -113,16 +114,10 @@ INT_PTR OnDestroy() {
     return FALSE;
 }
 
-// Only a page that was shown saves when it is hidden: hiding it again changes nothing, and a
-// hide caused by the parent (status non-zero) is not the user leaving the page. Any hide ends a
-// blink first: what shows in the page's place next is drawn anew.
-INT_PTR OnShowWindow(HWND page, bool shown, LPARAM status) {
+// Any hide ends a blink first: what shows in the page's place next is drawn anew. (The save that
+// leaving the page makes is the caller's, where it hides it.)
+INT_PTR OnShowWindow(bool shown) {
     if (!shown) g_blink.End();
-    const bool wasVisible = (GetWindowLongPtrA(page, GWL_STYLE) & WS_VISIBLE) != 0;
-    // A failed save is not shown here: the list stays in the window, and Close saves again.
-    if (!shown && status == 0 && wasVisible)
-        SaveMotionPageSettingsAsking(page, g_app.mainWindow ? g_app.mainWindow : GetParent(page),
-                                     false);
     return TRUE;
 }
 
@@ -315,10 +310,11 @@ INT_PTR OnRunNews(WPARAM serial) {
     return TRUE;
 }
 
-// Nothing in the program sends the page this; it gives the hotkey back and ends the page.
+// Nothing in the program sends the page this; it gives the hotkey back and ends the page, a
+// modeless dialog.
 INT_PTR OnClose(HWND page) {
     if (g_runControl) g_runControl->ReleaseHotKey();
-    EndDialog(page, 0);
+    DestroyWindow(page);
     return TRUE;
 }
 
@@ -331,7 +327,9 @@ void AllowReplacingUnreadSettings() {
     g_replaceUnread = true;
 }
 
-std::optional<SettingsTrouble> SaveMotionPageSettings(HWND page, ChangedList onChanged) {
+namespace {
+
+std::optional<SettingsTrouble> Save(HWND page, ChangedList onChanged) {
     if (g_unreadSettings) return g_unreadSettings;
     ProfileFile store(ConfigFilePath());
     if (g_replaceUnread) store.StartAfresh();
@@ -349,6 +347,17 @@ std::optional<SettingsTrouble> SaveMotionPageSettings(HWND page, ChangedList onC
     }
     return SettingsTrouble{
         store.Path(), store.LastError() ? store.Reason() : L"The point list could not be read."};
+}
+
+}  // namespace
+
+// Memory that runs out while the file's new text is made fails the save as a full disk does: the
+// file stays as it was, and the user is told where a failed save is told.
+std::optional<SettingsTrouble> SaveMotionPageSettings(HWND page, ChangedList onChanged) {
+    using Outcome = std::optional<std::optional<SettingsTrouble>>;
+    Outcome saved = Guarded(Outcome(), [&] { return Outcome(Save(page, onChanged)); });
+    if (saved) return std::move(*saved);
+    return SettingsTrouble{ConfigFilePath(), SystemMessage(ERROR_NOT_ENOUGH_MEMORY)};
 }
 
 std::optional<SettingsTrouble> SaveMotionPageSettingsAsking(HWND page, HWND owner, bool canStay) {
@@ -405,7 +414,7 @@ INT_PTR CALLBACK MotionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
         case WM_INITDIALOG:
             return OnInitDialog(page);
         case WM_SHOWWINDOW:
-            return OnShowWindow(page, wParam != FALSE, lParam);
+            return OnShowWindow(wParam != FALSE);
         case WM_COMMAND:
             return OnCommand(page, LOWORD(wParam), HIWORD(wParam));
         case WM_ENTER_KEY:
