@@ -160,14 +160,19 @@ HWND VarrelProcess::OpenActionDialog(int index) {
     return WaitForWindow(threadId_, "Mouse action");
 }
 
-Result VarrelProcess::Answer(int button, const std::string& saying) {
+Result VarrelProcess::Answer(int button, const std::string& saying, bool byKeys) {
     HWND box = WaitForWindow(threadId_, "Varrel");
     std::string text;
     for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) text += TextOf(c);
     if (!box || text.find(saying) == std::string::npos)
         return Result(false) << "the message box says \"" << text << "\", without \"" << saying
                              << '"';
-    return Result(PostMessageW(box, WM_COMMAND, button, 0) &&
+    const WORD key = button == IDOK       ? VK_RETURN
+                     : button == IDCANCEL ? VK_ESCAPE
+                     : button == IDYES    ? 'Y'
+                                          : 'N';
+    if (byKeys) PressKeys({key});
+    return Result((byKeys || PostMessageW(box, WM_COMMAND, button, 0)) &&
                   WaitFor([&] { return !IsWindow(box); }))
            << "the message box stayed";
 }

@@ -89,8 +89,9 @@ class VarrelProcess {
                int code = STN_CLICKED);  // code: STN_DBLCLK, a double-click
     Result Select(int index);            // as a click on the entry does, its notification included
     HWND OpenActionDialog(int index);
-    // Once the program's message box shows, expects `saying` in it, answers, waits for it to go.
-    Result Answer(int button, const std::string& saying);
+    // Once the program's message box shows, expects `saying` in it, answers, waits for it to go;
+    // byKeys: with the button's key (Enter, Esc, Y, N), as a user without a mouse does.
+    Result Answer(int button, const std::string& saying, bool byKeys = false);
     Result PressStart() { return Command(motion_, IDC_START); }
     std::string StartCaption() const { return TextOf(Control(IDC_START)); }
     Result MoveTo(POINT topLeft);

@@ -6,9 +6,12 @@
 namespace varrel::e2e {
 namespace {
 
+using testing::WaitFor;
+
 // Two copies in one folder: B is told at start that A runs there, and is asked before its save
-// replaces the list A saved meanwhile, at About (No, the default, keeps A's list) and at the Close
-// (Yes replaces it). At the session's end nobody is asked: A, edited since, writes its own list.
+// replaces the list A saved meanwhile, at About by Ctrl+Tab (N, for No, keeps A's list; the keys
+// then work as before) and at the Close (Yes replaces it). At the session's end nobody is asked:
+// A, edited since, writes its own list.
 TEST(Settings, TwoCopiesInOneFolderReplaceEachOthersListOnlyWhenTheUserSaysSo) {
     VarrelProcess a(ConfigWith("1,1"));
     VarrelProcess b(SameFolderAs{a});
@@ -19,10 +22,15 @@ TEST(Settings, TwoCopiesInOneFolderReplaceEachOthersListOnlyWhenTheUserSaysSo) {
     ASSERT_TRUE(Command(a.Main(), IDC_TAB_ABOUT));
     ASSERT_TRUE(b.Add("8,8"));
     const std::string asked = "was changed by another program";
-    PostCommand(b.Main(), IDC_TAB_ABOUT);
-    ASSERT_TRUE(b.Answer(IDNO, asked));
+    SetForegroundWindow(b.Main());
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == b.Main(); }));
+    PressKeys({VK_CONTROL, VK_TAB});
+    ASSERT_TRUE(b.Answer(IDNO, asked, true));
     ASSERT_TRUE(Sync(b.Main()));  // served once the save after the answer is done
     EXPECT_EQ(b.Config(), ConfigWith("1,1 7,7"));
+    EXPECT_TRUE(IsWindowVisible(b.About())) << "Ctrl+Tab went to the About page";
+    PressKeys({VK_CONTROL, VK_TAB});
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(b.Motion()); })) << "Ctrl+Tab back";
     PostCommand(b.Main(), IDC_TAB_CLOSE);
     ASSERT_TRUE(b.Answer(IDYES, asked));
     EXPECT_EQ(b.WaitForExit(), 0u);
