@@ -8,7 +8,7 @@ namespace varrel::fuzz {
 
 inline void Check(bool holds, const char* rule) {
     if (holds) return;
-    std::fprintf(stderr, "broken: %s\n", rule);
+    static_cast<void>(std::fprintf(stderr, "broken: %s\n", rule));
     std::abort();
 }
 

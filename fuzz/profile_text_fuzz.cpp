@@ -21,7 +21,8 @@ std::string Dropped(const std::string& before, const std::string& after) {
     const std::size_t most = std::min(before.size(), after.size());
     std::size_t head = 0, tail = 0;
     while (head < most && before[head] == after[head]) ++head;
-    while (tail < most - head && before.rbegin()[tail] == after.rbegin()[tail]) ++tail;
+    while (tail < most - head && before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+        ++tail;
     return before.substr(head, before.size() - head - tail);
 }
 
