@@ -55,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
     const auto onChanged = in.PickValueInArray(
         {varrel::ChangedList::Ask, varrel::ChangedList::Replace, varrel::ChangedList::Keep});
-    const bool hide = in.ConsumeBool(), otherKnown = in.ConsumeBool();
+    const varrel::ConfigOptions options{in.ConsumeBool(), in.ConsumeBool()};
+    const bool otherKnown = in.ConsumeBool();
     const std::string added = in.ConsumeRandomLengthString(20),
                       other = in.ConsumeRandomLengthString(20);
     TextStore store;
@@ -63,35 +64,39 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const TextStore before = store;
 
     varrel::VectorPointList list;
-    bool hideRead = !hide;
-    std::optional<std::string> known = varrel::LoadConfig(store, list, hideRead);
+    varrel::ConfigOptions read{!options.hideAfterStart, !options.stopOnMove};
+    std::optional<std::string> known = varrel::LoadConfig(store, list, read);
     const std::vector<std::string> loaded = list.entries;
     Check(loaded == Tokens(store.Read("Main", "Point").value_or("")), "entries as strtok");
-    Check(hideRead ==
-              (std::strtoll(store.Read("Main", "Hide").value_or("0").c_str(), nullptr, 10) != 0),
-          "Hide as strtoll reads it");
+    const auto number = [&](const char* key, const char* missing) {
+        return std::strtoll(store.Read("Main", key).value_or(missing).c_str(), nullptr, 10) != 0;
+    };
+    Check(read.hideAfterStart == number("Hide", "0"), "Hide as strtoll reads it");
+    Check(read.stopOnMove == number("StopOnMove", "1"), "StopOnMove as strtoll reads it");
     Check(varrel::SplitPointValue(*varrel::JoinPointList(list)) == loaded, "joined, split");
 
     // This copy's list, changed or not, and what it knows of the file (another copy saved since?).
     for (const std::string& entry : Tokens(added.substr(0, added.find('\n')))) list.Append(entry);
     if (otherKnown) known = other;
-    const varrel::SaveResult result = varrel::SaveConfig(store, list, hide, known, onChanged);
+    const varrel::SaveResult result = varrel::SaveConfig(store, list, options, known, onChanged);
     if (result == varrel::SaveResult::ListChanged) {
         Check(store.text == before.text, "a save that asks first writes nothing");
         return 0;
     }
     Check(result == varrel::SaveResult::Saved, "the save is written");
     varrel::VectorPointList reloaded;
-    bool hideReloaded = !hide;
-    varrel::LoadConfig(store, reloaded, hideReloaded);
-    Check(hideReloaded == hide, "the option reloads as saved");
+    varrel::ConfigOptions reread{!options.hideAfterStart, !options.stopOnMove};
+    varrel::LoadConfig(store, reloaded, reread);
+    Check(reread.hideAfterStart == options.hideAfterStart, "Hide reloads as saved");
+    Check(reread.stopOnMove == options.stopOnMove, "StopOnMove reloads as saved");
     Check(reloaded.entries == list.entries || reloaded.entries == loaded,
           "the list reloads as saved, or as the file had it");
     for (const auto& [section, key] : LineNames(before.text)) {
-        // The two keys saved, as the file's reader compares names: C strings, in any case.
+        // The keys saved, as the file's reader compares names: C strings, in any case.
         const bool saved =
             strcasecmp(section.c_str(), "Main") == 0 &&
-            (strcasecmp(key.c_str(), "Point") == 0 || strcasecmp(key.c_str(), "Hide") == 0);
+            (strcasecmp(key.c_str(), "Point") == 0 || strcasecmp(key.c_str(), "Hide") == 0 ||
+             strcasecmp(key.c_str(), "StopOnMove") == 0);
         Check(saved || store.Read(section, key) == before.Read(section, key),
               "other keys read as before");
     }
