@@ -19,7 +19,6 @@ constexpr DWORD QUIET_MS = 150;  // several step times: a key that should do not
 constexpr int MAX_REMADE_INPUTS = 3;  // in one test; more is a fault, not a late report
 
 std::string Text(POINT p) { return std::to_string(p.x) + "," + std::to_string(p.y); }
-bool Checked(HWND button) { return SendServed(button, BM_GETCHECK) == BST_CHECKED; }
 int64_t PerSecond() {
     LARGE_INTEGER f;
     QueryPerformanceFrequency(&f);
