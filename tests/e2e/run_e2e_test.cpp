@@ -137,35 +137,6 @@ TEST_F(RunTest, TheTypicalUseByRealInputAndStartAndStopEveryWay) {
     EXPECT_EQ(app.WaitForExit(), 0u);
 }
 
-// View during a run draws from a timer: Shift+Esc pressed while the disc shows ends the run at
-// once, not after the blink. Prints when the pointer's last move came, from the key (before it:
-// negative).
-TEST_F(RunTest, ShiftEscDuringAViewBlinkEndsTheRunAtOnce) {
-    VarrelProcess app(ConfigWith("150,120 250,120"));
-    ASSERT_TRUE(hook.Installed());
-    ASSERT_TRUE(app.Start());
-    ASSERT_TRUE(app.MoveTo({700, 520}));  // clear of the path
-    ASSERT_TRUE(app.PressStart());
-    ASSERT_TRUE(hook.WaitForTexts(3)) << "the run did not move the pointer";
-    const ScreenDc screen;
-    const COLORREF was = GetPixel(screen.Get(), 250, 122);  // in the disc at the second entry
-    ASSERT_TRUE(app.Select(1));
-    ASSERT_TRUE(PostCommand(app.Motion(), IDC_VIEW));
-    ASSERT_TRUE(WaitFor([&] { return GetPixel(screen.Get(), 250, 122) != was; }))
-        << "the disc did not show";
-    const int64_t pressed = testing::Now();
-    PressKeys({VK_SHIFT, VK_ESCAPE});
-    ASSERT_TRUE(WaitFor([&] { return app.StartCaption() == START; })) << "Shift+Esc did not stop";
-    const std::vector<testing::MouseEvent> events = ExpectQuietAfter(testing::Now());
-    const int64_t lastMove = events.empty() ? pressed : events.back().time;
-    LARGE_INTEGER perSecond;
-    QueryPerformanceFrequency(&perSecond);
-    const double ms = double(lastMove - pressed) * 1000.0 / double(perSecond.QuadPart);
-    std::cout << "the pointer's last move came " << std::fixed << std::setprecision(1) << ms
-              << " ms after Shift+Esc during View\n";
-    EXPECT_LT(ms, 200) << "the run went on through the blink";
-}
-
 // The pointer taken during a run, by a move of the test's 50 pixels off the path: the run stops
 // before its next event but the release of its held button, and says why; a press of Start right
 // after that starts nothing, one after the rest does; with the check box off the run goes on.
