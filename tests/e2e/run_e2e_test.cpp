@@ -196,27 +196,6 @@ TEST_F(RunTest, ARunGivesThePointerBackToWhoeverMovesIt) {
     std::cout << '\n';
 }
 
-// A click loop at one point: the test's move lands during a hold (or between a release and the
-// next press): the button is released and no press follows.
-TEST_F(RunTest, AMoveDuringAClickReleasesTheButton) {
-    VarrelProcess app(ConfigWith("150,120,C"));
-    ASSERT_TRUE(hook.Installed());
-    ASSERT_TRUE(app.Start());
-    ASSERT_TRUE(app.MoveTo({700, 520}));
-    ASSERT_TRUE(app.Settle());
-    hook.Clear();
-    ASSERT_TRUE(app.PressStart());
-    ASSERT_TRUE(hook.WaitForTexts(6)) << "the run did not click";
-    const POINT away{150, 170};
-    Mouse({{0, away}});
-    ASSERT_TRUE(WaitFor([&] { return app.StartCaption() == START; })) << "the run goes on";
-    std::string buttons;  // the run's presses and releases, the last where the user has it
-    for (const std::string& e : EventTexts(hook.InjectedBeforeMarker()))
-        if (e[0] != 'M') buttons += e[0];
-    ASSERT_GE(buttons.size(), 2u);
-    EXPECT_EQ(buttons.substr(buttons.size() - 2), "DU") << "the button stays down";
-}
-
 // The corners of the desktop and points on no screen are the run's own places: two laps and
 // no stop, and no click on no screen, which the status line names.
 TEST_F(RunTest, EdgesAndPointsOnNoScreenNeverStopARunByThemselves) {
