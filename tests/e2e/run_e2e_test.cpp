@@ -10,7 +10,8 @@
 namespace varrel::e2e {
 namespace {
 
-using testing::EventTexts, testing::IsLaps, testing::Mouse, testing::Texts, testing::WaitFor;
+using testing::EventTexts, testing::IsLaps, testing::Mouse, testing::PerSecond, testing::Texts,
+    testing::WaitFor;
 
 constexpr char START[] = "&Start";
 constexpr char STOP[] = "&Stop";
@@ -19,11 +20,6 @@ constexpr DWORD QUIET_MS = 150;  // several step times: a key that should do not
 constexpr int MAX_REMADE_INPUTS = 3;  // in one test; more is a fault, not a late report
 
 std::string Text(POINT p) { return std::to_string(p.x) + "," + std::to_string(p.y); }
-int64_t PerSecond() {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f.QuadPart;
-}
 
 class RunTest : public ::testing::Test {
   protected:
@@ -33,12 +29,13 @@ class RunTest : public ::testing::Test {
         std::cout << remade << " inputs made again\n";
         EXPECT_LE(remade, MAX_REMADE_INPUTS);
     }
-    // After a stop nothing comes, but a pending press's release, before a marker: returned, those.
-    std::vector<testing::MouseEvent> ExpectQuietAfter(int64_t stoppedAt) {
+    // After a stop (or the test's move at `ours` that stopped it) nothing comes, but a pending
+    // press's release, before a marker: returned, those.
+    std::vector<testing::MouseEvent> ExpectQuietAfter(int64_t since, POINT ours = {-1, -1}) {
         std::vector<testing::MouseEvent> events = hook.InjectedBeforeMarker();
-        Texts late = EventTexts(events, {-1, -1}, stoppedAt);
+        Texts late = EventTexts(events, ours, since);
         if (!late.empty() && late[0][0] == 'U') late.erase(late.begin());  // a pending release
-        EXPECT_EQ(late, Texts{}) << "events after the stop";
+        EXPECT_EQ(late, Texts{}) << "events after " << (ours.x == -1 ? "the stop" : "the move");
         return events;
     }
     int remade = 0;
@@ -169,11 +166,7 @@ TEST_F(RunTest, ARunGivesThePointerBackToWhoeverMovesIt) {
         ASSERT_TRUE(WaitFor([&] { return app.StartCaption() == START; })) << "the run goes on";
         delays.push_back(double(testing::Now() - moved) * 1000.0 / double(PerSecond()));
         EXPECT_EQ(app.Status(), "Stopped: the mouse was moved.");
-        // After the move: nothing of the run's but the release of a button it held.
-        Texts late = EventTexts(hook.InjectedBeforeMarker(), {-1, -1}, moved);
-        if (!late.empty() && late.front() == "M" + Text(away)) late.erase(late.begin());
-        if (!late.empty() && late.front()[0] == 'U') late.erase(late.begin());
-        EXPECT_EQ(late, Texts{}) << "events after the move";
+        ExpectQuietAfter(moved, away);
         if (trial == 0) {
             const int64_t stopped = testing::Now();
             Click(CentreOf(start));

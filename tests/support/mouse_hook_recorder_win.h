@@ -29,6 +29,11 @@ inline int64_t Now() {
     QueryPerformanceCounter(&now);
     return now.QuadPart;
 }
+inline int64_t PerSecond() {  // the rate of Now()
+    LARGE_INTEGER rate;
+    QueryPerformanceFrequency(&rate);
+    return rate.QuadPart;
+}
 // Polls pred until it holds or timeoutMs has passed (only a hang meets the default).
 bool WaitFor(const std::function<bool()>& pred, DWORD timeoutMs = 60000);
 // Real input, each event at its own absolute position (flags 0: a move), wherever the pointer is.
