@@ -1,5 +1,4 @@
-// Tests of the motion page made on this thread, so that its timer ticks only as the test serves
-// messages: the View blink and what cuts it short, and the notice when Shift+Esc is held elsewhere.
+// Tests of the motion page made on this thread, so that its timer ticks only as the test serves it.
 #include "ui/motion_page_win.h"
 
 #include <gtest/gtest.h>
