@@ -1,5 +1,4 @@
-// Tests of the pause deadlines: no drift, late steps catch up, long hold-ups resynchronise, holds
-// last.
+// Tests of the pause deadlines: the pace, catching up, resynchronising, holds.
 #include "motion/pause_deadlines.h"
 
 #include <gtest/gtest.h>

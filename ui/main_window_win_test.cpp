@@ -1,6 +1,4 @@
-// Tests of the main window made in this process from the real resources (a change of scale, a lost
-// capture, the close box, keys on the About page, the names a screen reader reads, high contrast),
-// and of the list box serving the worker's reads.
+// Tests of the main window made in this process from the real resources, and of its list box.
 #include "ui/main_window_win.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +27,7 @@
 namespace varrel {
 namespace {
 
-using testing::WaitFor;
+using testing::FocusOf, testing::PressKeys, testing::WaitFor;
 
 // Started with it, this program writes the snapshot of a fresh start to the file named after it.
 constexpr char SNAPSHOT_SWITCH[] = "--layout-snapshot";
@@ -227,43 +225,26 @@ TEST(MainWindow, AChangeOfScaleALostCaptureAndTheCloseBox) {
     std::filesystem::remove(file);
 }
 
-void Press(const std::vector<WORD>& keys) {  // in order, released in reverse
-    std::vector<INPUT> inputs(keys.size() * 2, INPUT{INPUT_KEYBOARD, {}});
-    for (std::size_t i = 0, last = inputs.size() - 1; i < keys.size(); ++i) {
-        inputs[i].ki.wVk = inputs[last - i].ki.wVk = keys[i];
-        inputs[last - i].ki.dwFlags = KEYEVENTF_KEYUP;
-    }
-    SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-HWND FocusOf(HWND window) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
-    return info.hwndFocus;
-}
-
 // Real keys on the About page, the focus left on View as a click leaves it: access keys of the
-// hidden page, one nothing answers, a letter, Space, Enter, Delete. Each is followed by Ctrl+Tab,
-// which a window that stopped answering never serves; the hidden list and the run stay as they
-// were.
+// hidden page (Remove, Start), one nothing answers, a letter, Space, Enter, Delete. Each is
+// followed by Ctrl+Tab, which a window that stopped answering never serves; the hidden list and the
+// run stay as they were.
 TEST(MainWindow, KeysOnTheAboutPageReachNothingHidden) {
     std::filesystem::remove(ConfigFilePath());  // the About tab saves
     const MainWindowRun run;
     HWND list = GetDlgItem(run.motion, IDC_POINTS), about = GetDlgItem(run.main, IDC_TAB_ABOUT);
     SetForegroundWindow(run.main);
     ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == run.main; }));
-    const char* names[] = {"Alt+R", "Alt+S", "Alt+V", "Alt+F", "X", "Space", "Enter", "Delete"};
-    const std::vector<WORD> keys[] = {{VK_MENU, 'R'}, {VK_MENU, 'S'}, {VK_MENU, 'V'},
-                                      {VK_MENU, 'F'}, {'X'},          {VK_SPACE},
-                                      {VK_RETURN},    {VK_DELETE}};
+    const char* names[] = {"Alt+R", "Alt+S", "Alt+F", "X", "Space", "Enter", "Delete"};
+    const std::vector<WORD> keys[] = {{VK_MENU, 'R'}, {VK_MENU, 'S'}, {VK_MENU, 'F'}, {'X'},
+                                      {VK_SPACE},     {VK_RETURN},    {VK_DELETE}};
     for (std::size_t k = 0; k < std::size(keys); ++k) {
         const char* name = names[k];
         SendMessageW(run.main, WM_NEXTDLGCTL, WPARAM(GetDlgItem(run.motion, IDC_VIEW)), TRUE);
         SendMessageW(run.main, WM_COMMAND, IDC_TAB_ABOUT, LPARAM(about));
         EXPECT_EQ(FocusOf(run.main), about) << name;
-        Press(keys[k]);
-        Press({VK_CONTROL, VK_TAB});
+        PressKeys(keys[k]);
+        PressKeys({VK_CONTROL, VK_TAB});
         ASSERT_TRUE(WaitFor([&] { return FocusOf(run.main) == list; }, 10000)) << name;
         EXPECT_TRUE(IsWindowVisible(run.motion)) << name;
         EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1) << name;

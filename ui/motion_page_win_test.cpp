@@ -1,5 +1,4 @@
-// Tests of the motion page made on this thread, so that its timer ticks only as the test serves
-// messages: the View blink and what cuts it short, and the notice when Shift+Esc is held elsewhere.
+// Tests of the motion page made on this thread, so that its timer ticks only as the test serves it.
 #include "ui/motion_page_win.h"
 
 #include <gtest/gtest.h>
@@ -68,7 +67,7 @@ bool ServeToNextTick(HWND page) {
 // With nothing selected View draws nothing. A whole blink: six draws a tick apart, the last leaves
 // the screen as it was and ends the blink. Whatever comes while the disc shows leaves the screen
 // as it was at once and ends the blink, but View again, whose new blink shows until the window
-// closes; the screen is then as it was.
+// closes; the screen is then as it was. Shift+Esc during the blink ends the run then and there.
 TEST(ViewBlink, ShowsThreeTimesAndLeavesTheScreenAsItWasWhateverCutsItShort) {
     const std::vector<COLORREF> was = DiscPixels();
     {
@@ -99,6 +98,9 @@ TEST(ViewBlink, ShowsThreeTimesAndLeavesTheScreenAsItWasWhateverCutsItShort) {
             ASSERT_NE(DiscPixels(), was) << what << ": the disc does not show";
             cut(here);
             EXPECT_EQ(DiscPixels() != was, again) << what;
+            EXPECT_EQ(WindowText(GetDlgItem(here.page, IDC_START)),
+                      std::string(what) == "a run started" ? STOP_CAPTION : START_CAPTION)
+                << what << ": the run";
             EXPECT_EQ(KillTimer(here.page, VIEW_BLINK_TIMER) != FALSE, again) << what;
         }
         EXPECT_EQ(DiscPixels(), was) << what << ", then the window closed";

@@ -49,8 +49,8 @@ TEST(StartGuard, KeepsAStartFromStartingForTwoSecondsAfterAStopTheUserDidNotGive
         bool byUser;
         bool allows;
     };
-    const Case cases[] = {{0, false, false},    {1999, false, false}, {2000, false, true},
-                          {60000, false, true}, {0, true, true},      {1, true, true}};
+    const Case cases[] = {
+        {0, false, false}, {1999, false, false}, {2000, false, true}, {0, true, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << (c.byUser ? "by the user, " : "unasked, ") << c.after);
         StartGuard guard;

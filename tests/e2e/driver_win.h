@@ -33,6 +33,7 @@ inline std::optional<LRESULT> SendServed(HWND window, UINT message, WPARAM w = 0
     return static_cast<LRESULT>(result);
 }
 inline bool Sync(HWND window) { return SendServed(window, WM_NULL).has_value(); }
+inline bool Checked(HWND button) { return SendServed(button, BM_GETCHECK) == BST_CHECKED; }
 // The command control `id` sends: sent and served, or posted (when its handler runs a modal loop).
 inline Result Command(HWND parent, int id, int code = 0, bool post = false) {
     const WPARAM w = MAKEWPARAM(id, code);
@@ -57,7 +58,7 @@ inline POINT CentreOf(HWND window) {
 inline void Click(POINT p) {
     testing::Mouse({{0, p}, {MOUSEEVENTF_LEFTDOWN, p}, {MOUSEEVENTF_LEFTUP, p}});
 }
-void PressKeys(std::initializer_list<WORD> keys);  // pressed in order, released in reverse
+using testing::FocusOf, testing::PressKeys;
 
 constexpr char MAIN_CAPTION[] = "-= Varrel =-";
 

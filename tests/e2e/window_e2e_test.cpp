@@ -16,8 +16,6 @@ std::string Joined(const Texts& entries) {
     return joined;
 }
 
-bool Checked(HWND button) { return SendServed(button, BM_GETCHECK) == BST_CHECKED; }
-
 // What the list shows (top entry, sideways bar, each entry's box); from the top on all in view.
 std::vector<LONG> ListView(HWND list) {
     const LONG top = LONG(SendServed(list, LB_GETTOPINDEX).value_or(-1));
@@ -34,9 +32,10 @@ std::vector<LONG> ListView(HWND list) {
     return view;
 }
 
-// What only the whole program shows (the profile rules are tested natively): junk before the
-// section, 8-bit bytes, a megabyte entry, 100,000 entries; all in a deep folder of any name. (Two
-// spaces between entries come back as one: the file is written anew.)
+// What only the whole program shows (the profile rules are tested natively, a megabyte entry in
+// the list box by the list's own test): junk before the section, 8-bit bytes, 100,000 entries; all
+// in a deep folder of any name. (Two spaces between entries come back as one: the file is written
+// anew.)
 TEST(Settings, LoadedAtStartAndWrittenBackWholeByTheCloseTab) {
     Texts many;
     for (int i = 0; i < 100000; ++i) many.push_back(std::to_string(i) + "," + std::to_string(-i));
@@ -49,9 +48,6 @@ TEST(Settings, LoadedAtStartAndWrittenBackWholeByTheCloseTab) {
         {garbage + "\r\n[Main]\r\nPoint=5,5 6,6\r\nHide=1\r\n", {"5,5", "6,6"}, true},
         {ConfigWith("\xe9,\xff  1,1,\x80 \x81\x8d\x8f\x90\x9d"),
          {"\xe9,\xff", "1,1,\x80", "\x81\x8d\x8f\x90\x9d"},
-         false},
-        {ConfigWith(std::string(1 << 20, '5') + "  1,1"),
-         {std::string(1 << 20, '5'), "1,1"},
          false},
         {ConfigWith(Joined(many), "1"), many, true}};
     for (const auto& [file, entries, hide] : cases) {
@@ -148,16 +144,12 @@ TEST(Window, AListThatShrankShowsAsAFreshStartWithItsEntries) {
 
 // One program through the whole window, each step from the state the one before left.
 TEST(Window, ViewTabsAddSelectRemoveTheActionDialogAndHide) {
-    VarrelProcess app(ConfigWith("100,100 200 1,1 2,2 3,3"));
+    VarrelProcess app(ConfigWith("100,100 200 1,1 2,2 3,3 4,4 5,5"));
     ASSERT_TRUE(app.Start());
     ASSERT_TRUE(app.Add("640,480"));
-    Texts expected = {"100,100", "200", "1,1", "2,2", "3,3", "640,480"};
-    // Enter and Esc, served first, end nothing.
+    Texts expected = {"100,100", "200", "1,1", "2,2", "3,3", "4,4", "5,5", "640,480"};
     HWND list = app.Control(IDC_POINTS);
-    for (WPARAM key : {VK_RETURN, VK_ESCAPE}) PostMessageW(list, WM_KEYDOWN, key, 1);
-    ASSERT_TRUE(Sync(app.Motion()));
     // Only hiding the Motion page saves: not hiding a hidden page, nor showing one.
-    ASSERT_TRUE(IsWindowVisible(app.Main())) << "the main window is gone";
     ASSERT_TRUE(Command(app.Main(), IDC_TAB_ABOUT));
     EXPECT_TRUE(IsWindowVisible(app.About()));
     EXPECT_FALSE(IsWindowVisible(app.Motion()));
@@ -167,24 +159,22 @@ TEST(Window, ViewTabsAddSelectRemoveTheActionDialogAndHide) {
     EXPECT_FALSE(app.Config());
     EXPECT_TRUE(IsWindowVisible(app.Motion()));
     EXPECT_FALSE(IsWindowVisible(app.About()));
-    // What Add appends of the typed text (typed, appended): nothing if blank, the compact form
-    // (else the text); one that is too long for an entry nothing, and the page says why until
-    // Position changes; a double-click adds twice. The eleventh entry brings a sideways bar.
+    // What Add appends of the typed text (typed, appended): nothing if blank, the compact form (its
+    // rule: the native tests); one that is too long for an entry nothing, and the page says why
+    // until Position changes; a double-click adds twice. The eleventh entry brings a sideways bar.
     const std::pair<const char*, const char*> adds[] = {{"", ""},
-                                                        {"abc", "abc"},
                                                         {"-12345,-12345,C", ""},
                                                         {" -1234 , -1234 ,C ", "-1234,-1234,C"},
-                                                        {" 12 , 34 ", "12,34"},
                                                         {"  640 ,  480 ,C", "640,480,C"},
                                                         {"  640 ,  480 ,C", "640,480,C"}};
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i < 5; ++i) {
         const auto [typed, appended] = adds[i];
-        ASSERT_TRUE(app.Add(typed, i == 6 ? STN_DBLCLK : STN_CLICKED));
+        ASSERT_TRUE(app.Add(typed, i == 4 ? STN_DBLCLK : STN_CLICKED));
         if (*appended) expected.push_back(appended);
         EXPECT_EQ(app.Entries(), expected) << typed;
         EXPECT_EQ(app.Position(), typed) << "Add leaves the field as it was";
         EXPECT_EQ(TextOf(app.Control(IDC_STATUS)),
-                  i == 2 ? "Not added: more than 14 characters." : "")
+                  i == 1 ? "Not added: more than 14 characters." : "")
             << typed;
         EXPECT_EQ((GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL) != 0, expected.size() > 10);
     }
@@ -196,13 +186,12 @@ TEST(Window, ViewTabsAddSelectRemoveTheActionDialogAndHide) {
     ASSERT_TRUE(Command(app.Motion(), IDC_REMOVE));
     EXPECT_EQ(app.Entries(), expected) << "Remove with nothing selected";
     // The dialog on an entry with a click: nothing preselected; None replaces it in place, the
-    // field stays; Esc, posted before the choice, is served by then, closing nothing.
+    // field stays.
     HWND dialog = app.OpenActionDialog(9);
     ASSERT_NE(dialog, nullptr) << "the mouse action dialog did not show";
     auto item = [&](int id) { return GetDlgItem(dialog, id); };
     for (int id : {IDC_ACT_DOWN, IDC_ACT_UP, IDC_ACT_CLICK, IDC_ACT_DOUBLE, IDC_ACT_NONE})
         EXPECT_FALSE(Checked(item(id))) << id;
-    PostMessageW(item(IDOK), WM_KEYDOWN, VK_ESCAPE, 1);
     PostMessageW(item(IDC_ACT_NONE), BM_CLICK, 0, 0);
     ASSERT_TRUE(WaitFor([&] { return Checked(item(IDC_ACT_NONE)); }));
     SendServed(item(IDOK), BM_CLICK);

@@ -1,4 +1,5 @@
-// MouseHookRecorder: the injected mouse events the whole system sees, and helpers to read them.
+// MouseHookRecorder: the injected mouse events the whole system sees, helpers to read them, and
+// real input.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -28,10 +29,17 @@ inline int64_t Now() {
     QueryPerformanceCounter(&now);
     return now.QuadPart;
 }
+inline int64_t PerSecond() {  // the rate of Now()
+    LARGE_INTEGER rate;
+    QueryPerformanceFrequency(&rate);
+    return rate.QuadPart;
+}
 // Polls pred until it holds or timeoutMs has passed (only a hang meets the default).
 bool WaitFor(const std::function<bool()>& pred, DWORD timeoutMs = 60000);
 // Real input, each event at its own absolute position (flags 0: a move), wherever the pointer is.
 void Mouse(std::initializer_list<std::pair<DWORD, POINT>> events);
+void PressKeys(const std::vector<WORD>& keys);  // pressed in order, released in reverse
+HWND FocusOf(HWND window);                      // the focus of the window's thread, in any process
 
 // "M100,100", "D…", "U…" for each event stamped after `since`, without the move that a button
 // event carrying MOUSEEVENTF_MOVE adds just before itself, and without the events at `skip`.
