@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 #include <oleacc.h>
 
+#include <atomic>
 #include <iomanip>
 #include <iostream>
+#include <thread>
 
 #include "tests/e2e/driver_win.h"
+#include "win/text_win.h"
 
 namespace varrel::e2e {
 namespace {
@@ -289,6 +292,135 @@ int AskEveryName(HWND window) {
         named += AskEveryName(c);
     }
     return named;
+}
+
+// A screen reader's object for a control, from this process through oleacc.
+struct Readable {
+    explicit Readable(HWND control) {
+        AccessibleObjectFromWindow(control, DWORD(OBJID_CLIENT), __uuidof(IAccessible),
+                                   reinterpret_cast<void**>(&object));
+    }
+    ~Readable() {
+        if (object) object->Release();
+    }
+    Readable(const Readable&) = delete;
+    Readable& operator=(const Readable&) = delete;
+    HRESULT DoDefault() const { return object ? object->accDoDefaultAction(Self()) : E_POINTER; }
+    static VARIANT Self() {
+        VARIANT self{};  // lVal: CHILDID_SELF
+        self.vt = VT_I4;
+        return self;
+    }
+    IAccessible* object = nullptr;
+};
+
+std::string Said(BSTR text) {
+    const std::string said = text ? Narrow(text) : "";
+    SysFreeString(text);
+    return said;
+}
+
+// What a screen reader reads of a picture: name|role|default action|selected or selectable.
+std::string Row(HWND control) {
+    const Readable r(control);
+    if (!r.object) return "(no object)";
+    BSTR name = nullptr, action = nullptr;
+    VARIANT role{}, state{};
+    r.object->get_accName(r.Self(), &name);
+    r.object->get_accRole(r.Self(), &role);
+    r.object->get_accDefaultAction(r.Self(), &action);
+    r.object->get_accState(r.Self(), &state);
+    wchar_t roleText[64] = L"";
+    GetRoleTextW(role.vt == VT_I4 ? role.lVal : 0, roleText, 64);
+    const long bits = state.vt == VT_I4 ? state.lVal : 0;
+    return Said(name) + "|" + Narrow(roleText) + "|" + Said(action) + "|" +
+           (bits & STATE_SYSTEM_SELECTED     ? "selected"
+            : bits & STATE_SYSTEM_SELECTABLE ? "selectable"
+                                             : "");
+}
+
+// Every picture that acts as a button or a tab does, by its default action from another process,
+// what Space on it does, the call returning first (the Close tab's question comes after it); the
+// tab of the page shown is the selected one. The object is one COM object, and the window's.
+TEST_F(RunTest, APicturesDefaultActionDoesWhatSpaceOnItDoes) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // as a screen reader's thread is
+    VarrelProcess app(ConfigWith("1,1"));
+    ASSERT_TRUE(app.Start());
+    std::string table;
+    for (HWND parent : {app.Main(), app.Motion()})
+        for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+            if ((GetWindowLongPtrW(c, GWL_STYLE) & SS_TYPEMASK) == SS_OWNERDRAW &&
+                c != app.Motion())
+                table += Row(c) + "\n";
+    std::cout << table;
+    EXPECT_EQ(
+        table,
+        "Varrel|graphic||\nMotion|page tab|Switch|selected\nAbout|page tab|Switch|selectable\n"
+        "Close|push button|Press|\n|separator||\n|separator||\n|separator||\n|separator||\n"
+        "Pick a position|push button|Press|\nAdd|push button|Press|\n");
+
+    const HWND about = GetDlgItem(app.Main(), IDC_TAB_ABOUT),
+               close = GetDlgItem(app.Main(), IDC_TAB_CLOSE);
+    const Readable tab(about);
+    ASSERT_TRUE(tab.object);
+    IUnknown *fromAccessible = nullptr, *fromDispatch = nullptr;
+    IDispatch* dispatch = nullptr;
+    void* other = nullptr;
+    ASSERT_EQ(
+        tab.object->QueryInterface(__uuidof(IUnknown), reinterpret_cast<void**>(&fromAccessible)),
+        S_OK);
+    ASSERT_EQ(tab.object->QueryInterface(__uuidof(IDispatch), reinterpret_cast<void**>(&dispatch)),
+              S_OK);
+    ASSERT_EQ(dispatch->QueryInterface(__uuidof(IUnknown), reinterpret_cast<void**>(&fromDispatch)),
+              S_OK);
+    EXPECT_EQ(fromAccessible, fromDispatch);
+    EXPECT_EQ(tab.object->QueryInterface(__uuidof(IEnumVARIANT), &other), E_NOINTERFACE)
+        << "an interface of the standard object, another object";
+    HWND window = nullptr;
+    EXPECT_EQ(WindowFromAccessibleObject(tab.object, &window), S_OK);
+    EXPECT_EQ(window, about);
+    for (IUnknown* got : {fromAccessible, fromDispatch, static_cast<IUnknown*>(dispatch)})
+        got->Release();
+
+    ASSERT_TRUE(SendServed(app.Control(IDC_POSITION), WM_SETTEXT, 0, LPARAM(L"12,34")));
+    EXPECT_EQ(Readable(app.Control(IDC_ADD)).DoDefault(), S_OK) << "Add";
+    EXPECT_TRUE(WaitFor([&] {
+        return app.Entries() == Texts{"1,1", "12,34"};
+    })) << "Add added nothing";
+    const POINT put{321, 234};
+    Mouse({{0, put}});
+    ASSERT_TRUE(WaitFor([&] {
+        POINT at{};
+        return GetCursorPos(&at) && at.x == put.x && at.y == put.y;
+    })) << "the pointer did not go to "
+        << Text(put);
+    EXPECT_EQ(Readable(app.Control(IDC_TARGET)).DoDefault(), S_OK) << "the target";
+    EXPECT_TRUE(WaitFor([&] { return app.Position() == Text(put); })) << app.Position();
+    std::filesystem::remove(app.ConfigPath());
+    EXPECT_EQ(tab.DoDefault(), S_OK) << "the About tab";
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(app.About()) && app.Config(); }))
+        << "the About tab did not switch pages and save";
+    EXPECT_EQ(Row(about), "About|page tab|Switch|selected");
+    EXPECT_EQ(Readable(GetDlgItem(app.Main(), IDC_TAB_MOTION)).DoDefault(), S_OK) << "Motion";
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(app.Motion()); })) << "Motion did not switch";
+
+    // A list to save, and the file held from writing: the Close tab asks before it ends.
+    ASSERT_TRUE(app.Add("5,6"));
+    const UniqueHandle held(CreateFileW(app.ConfigPath().c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                        nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held) << "holding the file";
+    std::atomic<HRESULT> closed{E_PENDING};
+    std::thread reader([&] {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        closed = Readable(close).DoDefault();
+        CoUninitialize();
+    });
+    EXPECT_TRUE(WaitFor([&] { return closed != E_PENDING; })) << "the call waits on the question";
+    EXPECT_TRUE(app.Answer(IDYES, "could not be saved")) << "the Close tab asked nothing";
+    reader.join();
+    EXPECT_EQ(closed, S_OK) << "the Close tab";
+    EXPECT_EQ(app.WaitForExit(), 0u);
+    CoUninitialize();
 }
 
 // Windows looks for every DLL outside its KnownDLLs beside the exe first; Wine does for those named
