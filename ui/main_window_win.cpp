@@ -219,7 +219,7 @@ INT_PTR OnGetDpiScaledSize(HWND window, WPARAM wParam, LPARAM lParam) {
     if (!layout) return FALSE;
     auto* size = reinterpret_cast<SIZE*>(lParam);
     const bool told = layout->SizeForDpi(static_cast<UINT>(wParam), *size);
-    SetWindowLongPtrA(window, DWLP_MSGRESULT, told ? TRUE : FALSE);
+    SetWindowLongPtrW(window, DWLP_MSGRESULT, told ? TRUE : FALSE);
     return TRUE;
 }
 
@@ -387,7 +387,7 @@ INT_PTR OnEndSession(HWND window, bool ending) {
         EndMotionPageRun();
         SaveMotionPageSettings(g_app.motionPage, ChangedList::Replace);
     }
-    SetWindowLongPtrA(window, DWLP_MSGRESULT, 0);
+    SetWindowLongPtrW(window, DWLP_MSGRESULT, 0);
     return TRUE;
 }
 

@@ -85,7 +85,7 @@ void ShowStatus(HWND page) {
     HWND line = GetDlgItem(page, IDC_STATUS);
     const std::string& text = g_status.Shown();
     if (WindowText(line) == text) return;
-    SetWindowTextA(line, text.c_str());
+    SetText(line, text);
     AnnounceChange(line);
 }
 
@@ -117,7 +117,7 @@ INT_PTR OnDestroy() {
 // blink first: what shows in the page's place next is drawn anew.
 INT_PTR OnShowWindow(HWND page, bool shown, LPARAM status) {
     if (!shown) g_blink.End();
-    const bool wasVisible = (GetWindowLongPtrA(page, GWL_STYLE) & WS_VISIBLE) != 0;
+    const bool wasVisible = (GetWindowLongPtrW(page, GWL_STYLE) & WS_VISIBLE) != 0;
     // A failed save is not shown here: the list stays in the window, and Close saves again.
     if (!shown && status == 0 && wasVisible)
         SaveMotionPageSettingsAsking(page, g_app.mainWindow ? g_app.mainWindow : GetParent(page),
@@ -150,7 +150,7 @@ void OnSelectionChanged(HWND page) {
     const std::optional<int> selected = points.Selected();
     if (!selected) return;
     const std::optional<std::string> text = points.TextAt(*selected);
-    if (text) SetDlgItemTextA(page, IDC_POSITION, text->c_str());
+    if (text) SetText(GetDlgItem(page, IDC_POSITION), *text);
 }
 
 // Double-click on an entry: the mouse action dialog, applied to the selected entry in place.
@@ -369,7 +369,7 @@ void FitPointListColumns(HWND page) {
     HWND list = GetDlgItem(page, IDC_POINTS);
     RECT client{};
     if (!GetClientRect(list, &client) || client.right < POINT_LIST_COLUMNS) return;
-    SendMessageA(list, LB_SETCOLUMNWIDTH, static_cast<WPARAM>(client.right / POINT_LIST_COLUMNS),
+    SendMessageW(list, LB_SETCOLUMNWIDTH, static_cast<WPARAM>(client.right / POINT_LIST_COLUMNS),
                  0);
     FitPointListView(page);
 }
