@@ -27,7 +27,7 @@
 namespace varrel {
 namespace {
 
-using testing::WaitFor;
+using testing::FocusOf, testing::PressKeys, testing::WaitFor;
 
 // Started with it, this program writes the snapshot of a fresh start to the file named after it.
 constexpr char SNAPSHOT_SWITCH[] = "--layout-snapshot";
@@ -225,22 +225,6 @@ TEST(MainWindow, AChangeOfScaleALostCaptureAndTheCloseBox) {
     std::filesystem::remove(file);
 }
 
-void Press(const std::vector<WORD>& keys) {  // in order, released in reverse
-    std::vector<INPUT> inputs(keys.size() * 2, INPUT{INPUT_KEYBOARD, {}});
-    for (std::size_t i = 0, last = inputs.size() - 1; i < keys.size(); ++i) {
-        inputs[i].ki.wVk = inputs[last - i].ki.wVk = keys[i];
-        inputs[last - i].ki.dwFlags = KEYEVENTF_KEYUP;
-    }
-    SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-HWND FocusOf(HWND window) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
-    return info.hwndFocus;
-}
-
 // Real keys on the About page, the focus left on View as a click leaves it: access keys of the
 // hidden page, one nothing answers, a letter, Space, Enter, Delete. Each is followed by Ctrl+Tab,
 // which a window that stopped answering never serves; the hidden list and the run stay as they
@@ -260,8 +244,8 @@ TEST(MainWindow, KeysOnTheAboutPageReachNothingHidden) {
         SendMessageW(run.main, WM_NEXTDLGCTL, WPARAM(GetDlgItem(run.motion, IDC_VIEW)), TRUE);
         SendMessageW(run.main, WM_COMMAND, IDC_TAB_ABOUT, LPARAM(about));
         EXPECT_EQ(FocusOf(run.main), about) << name;
-        Press(keys[k]);
-        Press({VK_CONTROL, VK_TAB});
+        PressKeys(keys[k]);
+        PressKeys({VK_CONTROL, VK_TAB});
         ASSERT_TRUE(WaitFor([&] { return FocusOf(run.main) == list; }, 10000)) << name;
         EXPECT_TRUE(IsWindowVisible(run.motion)) << name;
         EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1) << name;

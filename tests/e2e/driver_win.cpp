@@ -55,16 +55,6 @@ HWND WaitForWindow(DWORD threadId, const std::string& caption, const std::vector
     return found;
 }
 
-void PressKeys(std::initializer_list<WORD> keys) {
-    std::vector<INPUT> inputs(keys.size() * 2);
-    for (std::size_t i = 0, last = inputs.size() - 1; i < keys.size(); ++i) {
-        inputs[i].type = inputs[last - i].type = INPUT_KEYBOARD;
-        inputs[i].ki.wVk = inputs[last - i].ki.wVk = keys.begin()[i];
-        inputs[last - i].ki.dwFlags = KEYEVENTF_KEYUP;
-    }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
 VarrelProcess::VarrelProcess(std::optional<std::string> config, const std::wstring& folder) {
     static int serial = 0;
     top_ = fs::temp_directory_path() / (L"varrel-e2e-" + std::to_wstring(GetCurrentProcessId()) +

@@ -55,7 +55,8 @@ inline POINT CentreOf(HWND window) {
 inline void Click(POINT p) {
     testing::Mouse({{0, p}, {MOUSEEVENTF_LEFTDOWN, p}, {MOUSEEVENTF_LEFTUP, p}});
 }
-void PressKeys(std::initializer_list<WORD> keys);  // pressed in order, released in reverse
+using testing::FocusOf, testing::PressKeys;
+inline bool Checked(HWND button) { return SendServed(button, BM_GETCHECK) == BST_CHECKED; }
 
 constexpr char MAIN_CAPTION[] = "-= Varrel =-";
 

@@ -8,13 +8,6 @@ namespace {
 
 using testing::Texts;
 
-HWND FocusOf(HWND window) {  // in another process: read from its thread
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
-    return info.hwndFocus;
-}
-
 // The keys pressed (in order, released in reverse), then `done` awaited.
 ::testing::AssertionResult Keys(const char* step, std::initializer_list<WORD> keys,
                                 const std::function<bool()>& done) {
@@ -75,13 +68,12 @@ TEST(Keyboard, AUserWithoutAMouseBuildsRunsAndSavesAPath) {
     HWND dialog = WaitForWindow(0, "Mouse action");
     ASSERT_NE(dialog, nullptr);
     HWND none = GetDlgItem(dialog, IDC_ACT_NONE), click = GetDlgItem(dialog, IDC_ACT_CLICK);
-    auto checked = [&](HWND b) { return SendServed(b, BM_GETCHECK) == BST_CHECKED; };
     ASSERT_TRUE(testing::WaitFor([&] { return FocusOf(dialog) == GetDlgItem(dialog, IDOK); }));
     PressKeys({VK_ESCAPE});
     ASSERT_TRUE(Keys("Tab to the choices", {VK_TAB}, [&] { return FocusOf(dialog) == none; }));
-    ASSERT_TRUE(Keys("Space on none", {VK_SPACE}, [&] { return checked(none); }));
+    ASSERT_TRUE(Keys("Space on none", {VK_SPACE}, [&] { return Checked(none); }));
     ASSERT_TRUE(Keys("Down", {VK_DOWN}, [&] { return FocusOf(dialog) == click; }));
-    EXPECT_TRUE(checked(click));
+    EXPECT_TRUE(Checked(click));
     ASSERT_TRUE(Keys("Enter on the dialog", {VK_RETURN}, [&] {
         return app.Entries() == Texts{"300,200,C", "351,260"};
     }));

@@ -16,8 +16,6 @@ std::string Joined(const Texts& entries) {
     return joined;
 }
 
-bool Checked(HWND button) { return SendServed(button, BM_GETCHECK) == BST_CHECKED; }
-
 // What the list shows (top entry, sideways bar, each entry's box); from the top on all in view.
 std::vector<LONG> ListView(HWND list) {
     const LONG top = LONG(SendServed(list, LB_GETTOPINDEX).value_or(-1));

@@ -46,6 +46,22 @@ void Mouse(std::initializer_list<std::pair<DWORD, POINT>> events) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+void PressKeys(const std::vector<WORD>& keys) {
+    std::vector<INPUT> inputs(keys.size() * 2, INPUT{INPUT_KEYBOARD, {}});
+    for (std::size_t i = 0, last = inputs.size() - 1; i < keys.size(); ++i) {
+        inputs[i].ki.wVk = inputs[last - i].ki.wVk = keys[i];
+        inputs[last - i].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
 std::vector<MouseEvent> MouseHookRecorder::InjectedBeforeMarker() const {
     constexpr POINT MARKER = {7, 3};  // on no path that a test walks
     const int64_t sent = Now();
