@@ -280,7 +280,7 @@ std::wstring Spoken(HWND control) {
     BSTR name = nullptr;
     object->get_accName(self, &name);
     object->Release();
-    const std::wstring text = name ? name : L"";
+    std::wstring text = name ? name : L"";
     SysFreeString(name);
     return text;
 }

@@ -292,7 +292,7 @@ HRESULT DoDefault(HWND control) {
     return object ? object->accDoDefaultAction(Self()) : E_POINTER;
 }
 std::string Said(BSTR text) {
-    const std::string said = text ? Narrow(text) : "";
+    std::string said = text ? Narrow(text) : "";
     SysFreeString(text);
     return said;
 }
