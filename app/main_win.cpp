@@ -12,7 +12,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Before anything loads a DLL by name: none may come from the folder the exe was unzipped in.
     varrel::RestrictDllSearch();
     varrel::g_app.instance = instance;
-    varrel::g_app.targetCursor = LoadCursorA(instance, MAKEINTRESOURCEA(IDCUR_TARGET));
+    varrel::g_app.targetCursor = LoadCursorW(instance, MAKEINTRESOURCEW(IDCUR_TARGET));
     // Held while the program runs: a second copy started from this folder tells its user.
     const varrel::UniqueHandle mark =
         varrel::MarkSettingsInUse(varrel::ConfigFilePath(), varrel::g_app.anotherCopy);

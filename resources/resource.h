@@ -50,6 +50,11 @@
 #define IDC_TAB_ABOUT 1011
 #define IDC_TAB_MOTION 1022
 #define IDC_TAB_CLOSE 1023
+#define IDC_LOGO 1024
+#define IDC_LINE_LEFT 1025
+#define IDC_LINE_DOWN 1026
+#define IDC_LINE_FOOT 1027
+#define IDC_LINE_TABS 1028
 
 // Controls of the motion page
 #define IDC_POSITION 1004

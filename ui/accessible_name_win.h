@@ -12,7 +12,14 @@ namespace varrel {
 struct AccessibleLook {
     std::optional<std::wstring> name;
     long role = 0;  // ROLE_SYSTEM_*; 0 keeps the standard role
+    // What a screen reader may do to it ("Press"); null for nothing. Asked to, the object posts the
+    // control WM_DEFAULT_ACTION, so that the control does it once the call has returned.
+    const wchar_t* defaultAction = nullptr;
+    HWND page = nullptr;  // a page tab's page: the tab is the selected one while the page shows
 };
+
+// Posted to a control whose default action a screen reader asked for: its procedure does it.
+constexpr UINT WM_DEFAULT_ACTION = WM_APP + 0x130;
 
 // The control answers WM_GETOBJECT for its client area with the standard object wearing `look`.
 // (Dynamic annotation would do it without a subclass, but not every system has it.)

@@ -2,35 +2,33 @@
 // plainly.
 #include "ui/image_control_win.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <utility>
 
 #include "ui/high_contrast_win.h"
 #include "win/owned_win.h"
+#include "win/subclass_win.h"
 #include "win/text_win.h"
 
 namespace varrel {
 
 namespace {
 
-constexpr UINT_PTR IMAGE_SUBCLASS_ID = 0x5649;  // 'VI'
-constexpr int SHIFT_STEP_PX = 10;               // an arrow with Shift moves the pointer this far
-constexpr int FOCUS_INSET_MIN_SIZE = 16;        // smaller pictures show the focus on their edge
+constexpr int SHIFT_STEP_PX = 10;         // an arrow with Shift moves the pointer this far
+constexpr int FOCUS_INSET_MIN_SIZE = 16;  // smaller pictures show the focus on their edge
 constexpr int FOCUS_INSET_PX = 2;
 constexpr LONG ROTATED_TEXT = 900;  // tenths of a degree: a tall picture reads from below
 
-struct ImageControl {
+struct ImageControl final : WindowState {
+    ImageControl(ImageKind shows, AccessibleLook given) : kind(shows), look(std::move(given)) {}
+    std::optional<LRESULT> OnMessage(HWND control, UINT message, WPARAM wParam,
+                                     LPARAM lParam) override;
     ImageKind kind;
     AccessibleLook look;
     HBITMAP bitmap = nullptr;
 };
-
-// Marks a picture as one of these while it is subclassed: comctl32's GetWindowSubclass would
-// tell too, but the 64-bit mingw-w64 import library lacks it.
-constexpr wchar_t IMAGE_PROPERTY[] = L"Varrel.ImageControl";
 
 void DrawWord(HWND control, HDC dc, const RECT& box) {
     FrameRect(dc, &box, GetSysColorBrush(COLOR_BTNTEXT));
@@ -152,67 +150,56 @@ bool OnKeyDown(HWND control, const ImageControl& image, WPARAM key, LPARAM flags
     return IsArrow(key);  // arrows would move the focus onto pictures that take none
 }
 
-LRESULT CALLBACK ImageProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                           DWORD_PTR data) {
-    auto* image = reinterpret_cast<ImageControl*>(data);
+std::optional<LRESULT> ImageControl::OnMessage(HWND control, UINT message, WPARAM wParam,
+                                               LPARAM lParam) {
     switch (message) {
-        case STM_SETIMAGE: {
+        case STM_SETIMAGE:
             if (wParam != IMAGE_BITMAP) return 0;
             InvalidateRect(control, nullptr, FALSE);
             return reinterpret_cast<LRESULT>(
-                std::exchange(image->bitmap, reinterpret_cast<HBITMAP>(lParam)));
-        }
+                std::exchange(bitmap, reinterpret_cast<HBITMAP>(lParam)));
         case STM_GETIMAGE:
-            return wParam == IMAGE_BITMAP ? reinterpret_cast<LRESULT>(image->bitmap) : 0;
+            return wParam == IMAGE_BITMAP ? reinterpret_cast<LRESULT>(bitmap) : 0;
         case WM_ERASEBKGND:
             return 1;  // painted whole
         case WM_PAINT: {
             PAINTSTRUCT paint;
-            if (HDC dc = BeginPaint(control, &paint)) Paint(control, dc, *image);
+            if (HDC dc = BeginPaint(control, &paint)) Paint(control, dc, *this);
             EndPaint(control, &paint);
             return 0;
         }
         case WM_PRINTCLIENT:
-            Paint(control, reinterpret_cast<HDC>(wParam), *image);
+            Paint(control, reinterpret_cast<HDC>(wParam), *this);
             return 0;
         case WM_SETFOCUS:
         case WM_KILLFOCUS:
         case WM_UPDATEUISTATE:
             Redraw(control);
-            break;
+            return std::nullopt;
         case WM_GETDLGCODE:
             return DLGC_WANTARROWS;
         case WM_KEYDOWN:
-            if (OnKeyDown(control, *image, wParam, lParam)) return 0;
-            break;
+            if (OnKeyDown(control, *this, wParam, lParam)) return 0;
+            return std::nullopt;
+        case WM_DEFAULT_ACTION:
+            if (look.defaultAction) PressImageControl(control);
+            return 0;
         case WM_GETOBJECT:
-            if (const LRESULT answer = AccessibleAnswer(control, wParam, lParam, image->look))
+            if (const LRESULT answer = AccessibleAnswer(control, wParam, lParam, look))
                 return answer;
-            break;
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(control, ImageProc, IMAGE_SUBCLASS_ID);
-            RemovePropW(control, IMAGE_PROPERTY);
-            delete image;
-            break;
+            return std::nullopt;
         default:
-            break;
+            return std::nullopt;
     }
-    return DefSubclassProc(control, message, wParam, lParam);
 }
 
 }  // namespace
 
 void AttachImageControl(HWND control, ImageKind kind, AccessibleLook look) {
-    auto* image = new ImageControl{kind, std::move(look)};
-    if (!SetWindowSubclass(control, ImageProc, IMAGE_SUBCLASS_ID,
-                           reinterpret_cast<DWORD_PTR>(image))) {
-        delete image;
-        return;
-    }
-    SetPropW(control, IMAGE_PROPERTY, image);
+    KeepState(control, std::make_unique<ImageControl>(kind, std::move(look)));
 }
 
-bool IsImageControl(HWND control) { return GetPropW(control, IMAGE_PROPERTY) != nullptr; }
+bool IsImageControl(HWND control) { return StateOf<ImageControl>(control) != nullptr; }
 
 void PressImageControl(HWND control) {
     if (!IsImageControl(control) || !IsWindowVisible(control)) return;

@@ -18,7 +18,8 @@ enum class ImageKind {
 // Takes over a static of style SS_OWNERDRAW. STM_SETIMAGE and STM_GETIMAGE keep the bitmap it
 // shows (the caller keeps owning it). With the focus, Space (or PressImageControl) sends the parent
 // the command a click on a notify static sends; a Target's arrow keys move the pointer by 1 pixel
-// (with Shift, 10) and then send it. The accessible object wears `look`.
+// (with Shift, 10) and then send it. The accessible object wears `look`; its default action, where
+// the look names one, does what Space does.
 void AttachImageControl(HWND control, ImageKind kind, AccessibleLook look);
 
 // Whether the control is one of these.

@@ -6,10 +6,6 @@
 
 #include "win/text_win.h"
 
-// Entry texts go to and from the list box as wide text, converted in the ANSI code page as the A
-// messages would convert them: the A form of LB_GETTEXT passes through a fixed buffer in Wine that
-// a long entry overruns.
-
 namespace varrel {
 
 namespace {
@@ -24,7 +20,7 @@ struct EntryReadRequest {
 }  // namespace
 
 std::optional<int> ListBoxPointList::Count() const {
-    const LRESULT n = SendMessageA(listBox_, LB_GETCOUNT, 0, 0);
+    const LRESULT n = SendMessageW(listBox_, LB_GETCOUNT, 0, 0);
     if (n == LB_ERR || n < 0) return std::nullopt;
     return static_cast<int>(n);
 }
@@ -42,7 +38,7 @@ std::vector<std::optional<std::string>> ListBoxPointList::TextsAt(int first, int
     EntryReadRequest request{this, first, count, {}};
     if (owner_ && GetWindowThreadProcessId(listBox_, nullptr) != GetCurrentThreadId()) {
         // Not served (the owner failed, or has gone): no texts at all, which a snapshot refuses.
-        if (SendMessageA(owner_, WM_READ_ENTRY, 0, reinterpret_cast<LPARAM>(&request)) != TRUE)
+        if (SendMessageW(owner_, WM_READ_ENTRY, 0, reinterpret_cast<LPARAM>(&request)) != TRUE)
             request.texts.clear();
     } else {
         ServeEntryRead(reinterpret_cast<LPARAM>(&request));
@@ -80,17 +76,17 @@ void ListBoxPointList::Insert(int index, const std::string& text) {
 }
 
 void ListBoxPointList::Remove(int index) {
-    SendMessageA(listBox_, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    SendMessageW(listBox_, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
 }
 
 std::optional<int> ListBoxPointList::Selected() const {
-    const LRESULT index = SendMessageA(listBox_, LB_GETCURSEL, 0, 0);
+    const LRESULT index = SendMessageW(listBox_, LB_GETCURSEL, 0, 0);
     if (index == LB_ERR || index < 0) return std::nullopt;
     return static_cast<int>(index);
 }
 
 void ListBoxPointList::Select(int index) {
-    SendMessageA(listBox_, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(listBox_, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 }  // namespace varrel

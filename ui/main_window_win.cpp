@@ -3,7 +3,7 @@
 
 #include <oleacc.h>
 
-#include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -18,6 +18,7 @@
 #include "ui/run_control_win.h"
 #include "ui/scaled_layout_win.h"
 #include "win/guard_win.h"
+#include "win/subclass_win.h"
 #include "win/system_dll_win.h"
 
 namespace varrel {
@@ -28,32 +29,47 @@ namespace {
 constexpr POINT ABOUT_PAGE_ORIGIN = {50, 50};
 constexpr POINT MOTION_PAGE_ORIGIN = {45, 25};
 constexpr wchar_t MESSAGE_CAPTION[] = L"Varrel";
-// A picture of the window: its drawing (for 100, 125, 150 and 200 %, IDB_SCALED_STEP apart), what
-// it shows in high contrast, and the role a screen reader gives it (its name is its text).
+// Every picture of the window, by its control's id (the templates' order decides nothing): whose
+// control it is, its drawing (for 100, 125, 150 and 200 %, IDB_SCALED_STEP apart), what it shows in
+// high contrast, what a screen reader says of it and may do to it, and for a page tab its page.
 struct Picture {
+    HWND AppState::*window;
+    int id;
     int bitmap;
     ImageKind kind;
     long role;
+    const wchar_t* name;
+    const wchar_t* defaultAction;  // as Space on it: "Press" a button, "Switch" to a tab's page
+    HWND AppState::*page;
 };
-// The main window's in the template's order (the logo and the lines have no id), and the motion
-// page's by id.
-constexpr Picture MAIN_PICTURES[] = {{IDB_LOGO, ImageKind::Word, ROLE_SYSTEM_GRAPHIC},
-                                     {IDB_TAB_MOTION, ImageKind::Word, ROLE_SYSTEM_PAGETAB},
-                                     {IDB_TAB_ABOUT, ImageKind::Word, ROLE_SYSTEM_PAGETAB},
-                                     {IDB_TAB_CLOSE, ImageKind::Word, ROLE_SYSTEM_PUSHBUTTON},
-                                     {IDB_VLINE, ImageKind::Line, ROLE_SYSTEM_SEPARATOR},
-                                     {IDB_VLINE, ImageKind::Line, ROLE_SYSTEM_SEPARATOR},
-                                     {IDB_HLINE, ImageKind::Line, ROLE_SYSTEM_SEPARATOR},
-                                     {IDB_HLINE, ImageKind::Line, ROLE_SYSTEM_SEPARATOR}};
-constexpr std::pair<int, Picture> MOTION_PICTURES[] = {
-    {IDC_ADD, {IDB_ADD, ImageKind::Word, ROLE_SYSTEM_PUSHBUTTON}},
-    {IDC_TARGET, {IDB_TARGET, ImageKind::Target, ROLE_SYSTEM_PUSHBUTTON}}};
+constexpr Picture PICTURES[] = {
+    {&AppState::mainWindow, IDC_LOGO, IDB_LOGO, ImageKind::Word, ROLE_SYSTEM_GRAPHIC, L"Varrel",
+     nullptr, nullptr},
+    {&AppState::mainWindow, IDC_TAB_MOTION, IDB_TAB_MOTION, ImageKind::Word, ROLE_SYSTEM_PAGETAB,
+     L"Motion", L"Switch", &AppState::motionPage},
+    {&AppState::mainWindow, IDC_TAB_ABOUT, IDB_TAB_ABOUT, ImageKind::Word, ROLE_SYSTEM_PAGETAB,
+     L"About", L"Switch", &AppState::aboutPage},
+    {&AppState::mainWindow, IDC_TAB_CLOSE, IDB_TAB_CLOSE, ImageKind::Word, ROLE_SYSTEM_PUSHBUTTON,
+     L"Close", L"Press", nullptr},
+    {&AppState::mainWindow, IDC_LINE_LEFT, IDB_VLINE, ImageKind::Line, ROLE_SYSTEM_SEPARATOR, L"",
+     nullptr, nullptr},
+    {&AppState::mainWindow, IDC_LINE_DOWN, IDB_VLINE, ImageKind::Line, ROLE_SYSTEM_SEPARATOR, L"",
+     nullptr, nullptr},
+    {&AppState::mainWindow, IDC_LINE_FOOT, IDB_HLINE, ImageKind::Line, ROLE_SYSTEM_SEPARATOR, L"",
+     nullptr, nullptr},
+    {&AppState::mainWindow, IDC_LINE_TABS, IDB_HLINE, ImageKind::Line, ROLE_SYSTEM_SEPARATOR, L"",
+     nullptr, nullptr},
+    {&AppState::motionPage, IDC_ADD, IDB_ADD, ImageKind::Word, ROLE_SYSTEM_PUSHBUTTON, L"Add",
+     L"Press", nullptr},
+    // Its press takes the pointer's position.
+    {&AppState::motionPage, IDC_TARGET, IDB_TARGET, ImageKind::Target, ROLE_SYSTEM_PUSHBUTTON,
+     L"Pick a position", L"Press", nullptr}};
 constexpr int IMAGE_SCALES = 4;
 
 // The thread's keys for the dialogs, before the dialog manager takes them. The filter only
 // decides: what a key does runs from the window's own message, posted, never inside the hook.
 HHOOK g_keyFilter = nullptr;
-constexpr UINT WM_WINDOW_KEY = WM_APP + 0x130;
+constexpr UINT WM_WINDOW_KEY = WM_APP + 0x131;
 enum WindowKey : WPARAM { FOCUS_SHOWN_KEY = 1, SWITCH_PAGE_KEY = 2 };
 LRESULT CALLBACK DialogKeyFilter(int code, WPARAM wParam, LPARAM lParam);
 void HearSessionChanges(HWND window, bool hear);
@@ -66,28 +82,21 @@ HWND CreatePage(HWND owner, int templateId, DLGPROC procedure, POINT origin) {
     return page;
 }
 
-// Makes the control one of the window's pictures; its drawings go to the layout, which sizes them.
-ScaledImage TakePicture(HWND control, const Picture& picture) {
-    AccessibleLook look;
-    look.role = picture.role;  // the name is the control's text (a separator's: none)
-    AttachImageControl(control, picture.kind, std::move(look));
-    ScaledImage image{control, {}};
-    for (int step = 0; step < IMAGE_SCALES; ++step)
-        image.bitmaps.push_back(picture.bitmap + step * IDB_SCALED_STEP);
-    return image;
-}
-
-std::vector<ScaledImage> TakePictures(HWND window) {
+// Makes each control of the table one of the window's pictures; their drawings go to the layout,
+// which sizes them.
+std::vector<ScaledImage> TakePictures() {
     std::vector<ScaledImage> images;
-    std::size_t next = 0;
-    for (HWND c = GetWindow(window, GW_CHILD); c && next < std::size(MAIN_PICTURES);
-         c = GetWindow(c, GW_HWNDNEXT)) {
-        const bool image = (GetWindowLongPtrW(c, GWL_STYLE) & SS_TYPEMASK) == SS_OWNERDRAW;
-        if (image && c != g_app.aboutPage && c != g_app.motionPage)
-            images.push_back(TakePicture(c, MAIN_PICTURES[next++]));
+    for (const Picture& picture : PICTURES) {
+        HWND control = GetDlgItem(g_app.*picture.window, picture.id);
+        if (!control) continue;
+        AttachImageControl(control, picture.kind,
+                           {picture.name, picture.role, picture.defaultAction,
+                            picture.page ? g_app.*picture.page : nullptr});
+        ScaledImage image{control, {}};
+        for (int step = 0; step < IMAGE_SCALES; ++step)
+            image.bitmaps.push_back(picture.bitmap + step * IDB_SCALED_STEP);
+        images.push_back(std::move(image));
     }
-    for (const auto& [id, picture] : MOTION_PICTURES)
-        images.push_back(TakePicture(GetDlgItem(g_app.motionPage, id), picture));
     return images;
 }
 
@@ -115,9 +124,16 @@ bool KeepFocusShown(HWND window) {
     FocusOn(window, GetDlgItem(window, MotionShown() ? IDC_TAB_MOTION : IDC_TAB_ABOUT));
     return true;
 }
+// The window keeps the layout that RunMainWindow owns.
+struct MainWindowState final : WindowState {
+    explicit MainWindowState(ScaledLayout* kept) : layout(kept) {}
+    std::optional<LRESULT> OnMessage(HWND, UINT, WPARAM, LPARAM) override { return std::nullopt; }
+    ScaledLayout* layout;
+};
 
 ScaledLayout* LayoutOf(HWND window) {
-    return reinterpret_cast<ScaledLayout*>(GetWindowLongPtrA(window, DWLP_USER));
+    const auto* state = StateOf<MainWindowState>(window);
+    return state ? state->layout : nullptr;
 }
 
 INT_PTR OnInitDialog(HWND window, LPARAM layout) {
@@ -127,12 +143,12 @@ INT_PTR OnInitDialog(HWND window, LPARAM layout) {
         CreatePage(window, IDD_ABOUT, GuardedDialogProc<AboutPageProc>, ABOUT_PAGE_ORIGIN);
     g_app.motionPage =
         CreatePage(window, IDD_MOTION, GuardedDialogProc<MotionPageProc>, MOTION_PAGE_ORIGIN);
-    SetWindowLongPtrA(window, DWLP_USER, layout);
-    ScaledLayout* scaled = LayoutOf(window);
+    auto* scaled = reinterpret_cast<ScaledLayout*>(layout);
+    KeepState(window, std::make_unique<MainWindowState>(scaled));
     scaled->Attach(window,
                    {g_app.instance,
                     {{g_app.aboutPage, ABOUT_PAGE_ORIGIN}, {g_app.motionPage, MOTION_PAGE_ORIGIN}},
-                    TakePictures(window),
+                    TakePictures(),
                     IDCUR_TARGET});
     if (scaled->Cursor()) g_app.targetCursor = scaled->Cursor();
     g_keyFilter = SetWindowsHookExW(WH_MSGFILTER, DialogKeyFilter, nullptr, GetCurrentThreadId());
@@ -211,7 +227,7 @@ INT_PTR OnGetDpiScaledSize(HWND window, WPARAM wParam, LPARAM lParam) {
     if (!layout) return FALSE;
     auto* size = reinterpret_cast<SIZE*>(lParam);
     const bool told = layout->SizeForDpi(static_cast<UINT>(wParam), *size);
-    SetWindowLongPtrA(window, DWLP_MSGRESULT, told ? TRUE : FALSE);
+    SetWindowLongPtrW(window, DWLP_MSGRESULT, told ? TRUE : FALSE);
     return TRUE;
 }
 
@@ -393,7 +409,7 @@ INT_PTR OnEndSession(HWND window, bool ending) {
         EndMotionPageRun();
         SaveMotionPageSettings(g_app.motionPage, ChangedList::Replace);
     }
-    SetWindowLongPtrA(window, DWLP_MSGRESULT, 0);
+    SetWindowLongPtrW(window, DWLP_MSGRESULT, 0);
     return TRUE;
 }
 

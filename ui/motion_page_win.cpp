@@ -88,7 +88,7 @@ void ShowStatus(HWND page) {
     HWND line = GetDlgItem(page, IDC_STATUS);
     const std::string& text = g_status.Shown();
     if (WindowText(line) == text) return;
-    SetWindowTextA(line, text.c_str());
+    SetText(line, text);
     AnnounceChange(line);
 }
 
@@ -146,7 +146,7 @@ void OnSelectionChanged(HWND page) {
     const std::optional<int> selected = points.Selected();
     if (!selected) return;
     const std::optional<std::string> text = points.TextAt(*selected);
-    if (text) SetDlgItemTextA(page, IDC_POSITION, text->c_str());
+    if (text) SetText(GetDlgItem(page, IDC_POSITION), *text);
 }
 
 // Double-click on an entry: the mouse action dialog, applied to the selected entry in place.
@@ -381,7 +381,7 @@ void FitPointListColumns(HWND page) {
     HWND list = GetDlgItem(page, IDC_POINTS);
     RECT client{};
     if (!GetClientRect(list, &client) || client.right < POINT_LIST_COLUMNS) return;
-    SendMessageA(list, LB_SETCOLUMNWIDTH, static_cast<WPARAM>(client.right / POINT_LIST_COLUMNS),
+    SendMessageW(list, LB_SETCOLUMNWIDTH, static_cast<WPARAM>(client.right / POINT_LIST_COLUMNS),
                  0);
     FitPointListView(page);
 }

@@ -21,7 +21,7 @@ constexpr int POINT_LIST_COLUMNS = 2;
 // (listChanged) nothing was written because the list in the file changed since this copy of the
 // program last read or wrote it, and the user was not asked, or chose to stay.
 struct SettingsTrouble {
-    std::wstring file;  // wide: a folder name may lie outside the ANSI code page
+    std::wstring file;
     std::wstring reason;
     bool listChanged = false;
 };

@@ -3,6 +3,7 @@
 
 #include "path/point_entry.h"
 #include "resources/resource.h"
+#include "win/text_win.h"
 
 namespace varrel {
 
@@ -61,7 +62,7 @@ void PositionPicker::ShowPosition(HWND page, LPARAM lParam) const {
 }
 
 void PositionPicker::ShowScreenPosition(HWND page, POINT pt) {
-    SetDlgItemTextA(page, IDC_POSITION, FormatPosition(pt.x, pt.y).c_str());
+    SetText(GetDlgItem(page, IDC_POSITION), FormatPosition(pt.x, pt.y));
 }
 
 }  // namespace varrel

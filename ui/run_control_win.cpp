@@ -132,7 +132,7 @@ void RunControl::Start() {
     }
     if (told_) told_();
     if (runChanging_) runChanging_();
-    SetDlgItemTextA(page_, IDC_START, STOP_CAPTION);
+    SetText(GetDlgItem(page_, IDC_START), STOP_CAPTION);
     // Minimized, the window could not say that Shift+Esc will not stop this run: it stays in view.
     if (!stopKeyMissing_ && IsDlgButtonChecked(page_, IDC_HIDE_AFTER_START) == BST_CHECKED) {
         ShowWindow(mainWindow_, SW_MINIMIZE);
@@ -144,13 +144,13 @@ void RunControl::Stop(bool byUser) {
     run_.Release();
     guard_.Stopped(byUser, static_cast<int64_t>(GetTickCount64()));
     if (runChanging_) runChanging_();
-    SetDlgItemTextA(page_, IDC_START, START_CAPTION);
+    SetText(GetDlgItem(page_, IDC_START), START_CAPTION);
 }
 
 void RunControl::RegisterStopHotKey() {
     // The atom is added once and the hotkey stays in force until the program ends; a start after
     // a failed registration (another program held Shift+Esc) tries again.
-    if (!atom_) atom_ = GlobalAddAtomA(HOTKEY_ATOM_NAME);
+    if (!atom_) atom_ = GlobalAddAtomW(HOTKEY_ATOM_NAME);
     if (atom_ && !hotKeyRegistered_) {
         hotKeyRegistered_ = RegisterHotKey(page_, atom_, MOD_SHIFT, VK_ESCAPE) != FALSE;
     }

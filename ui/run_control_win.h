@@ -17,7 +17,7 @@ namespace varrel {
 
 constexpr char START_CAPTION[] = "&Start";
 constexpr char STOP_CAPTION[] = "&Stop";
-constexpr char HOTKEY_ATOM_NAME[] = "Varrel";
+constexpr wchar_t HOTKEY_ATOM_NAME[] = L"Varrel";
 
 // What the status line says about runs.
 constexpr char NO_STOP_KEY_TEXT[] = "Shift+Esc won't stop this run; Stop will.";

@@ -15,7 +15,7 @@ constexpr DWORD DIALOG_DPI_BEHAVIOUR_DISABLE_ALL = 1;  // DDC_DISABLE_ALL
 // Functions of newer systems, looked up at run time: the program also runs where they are missing.
 template <typename Function>
 Function User32Function(const char* name) {
-    HMODULE user32 = GetModuleHandleA("user32.dll");
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
     if (!user32) return nullptr;
     return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
 }
@@ -67,7 +67,7 @@ SIZE BitmapSize(HBITMAP bitmap) {
 }
 
 GdiObject LoadArt(HINSTANCE module, int id) {
-    return GdiObject(LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0));
+    return GdiObject(LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0));
 }
 
 // The image drawn for the size, else the nearest larger one scaled down (the largest scaled up
@@ -251,7 +251,7 @@ void ScaledLayout::LoadCursorFor(UINT dpi) {
     const int size = CursorSizeForDpi(dpi);
     if (size <= 0 || size == cursorSize_) return;
     const auto cursor = static_cast<HCURSOR>(
-        LoadImageA(parts_.module, MAKEINTRESOURCEA(parts_.cursorId), IMAGE_CURSOR, size, size, 0));
+        LoadImageW(parts_.module, MAKEINTRESOURCEW(parts_.cursorId), IMAGE_CURSOR, size, size, 0));
     if (!cursor) return;
     if (GetCursor() == cursor_.Get() && cursor_.Get())
         SetCursor(cursor);  // in the middle of a drag

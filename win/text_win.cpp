@@ -25,13 +25,15 @@ std::string Narrow(const std::wstring& wide, UINT codePage) {
 }
 
 std::string WindowText(HWND window) {
-    const int length = GetWindowTextLengthA(window);
+    const int length = GetWindowTextLengthW(window);
     if (length <= 0) return std::string();
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    const int got = GetWindowTextA(window, &text[0], length + 1);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int got = GetWindowTextW(window, &text[0], length + 1);
     text.resize(static_cast<std::size_t>(std::clamp(got, 0, length)));
-    return text;
+    return Narrow(text);
 }
+
+void SetText(HWND window, const std::string& text) { SetWindowTextW(window, Widen(text).c_str()); }
 
 std::wstring SystemMessage(DWORD error) {
     wchar_t* buffer = nullptr;

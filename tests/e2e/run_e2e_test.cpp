@@ -2,10 +2,14 @@
 #include <gtest/gtest.h>
 #include <oleacc.h>
 
+#include <atomic>
 #include <iomanip>
 #include <iostream>
+#include <memory>
+#include <thread>
 
 #include "tests/e2e/driver_win.h"
+#include "win/text_win.h"
 
 namespace varrel::e2e {
 namespace {
@@ -211,23 +215,133 @@ TEST_F(RunTest, EdgesAndPointsOnNoScreenNeverStopARunByThemselves) {
     }
 }
 
-// A screen reader's request for the name of every control under `window`; returns how many named.
+// A screen reader's object for a control, from this process through oleacc; null for none.
+using Object = std::unique_ptr<IAccessible, void (*)(IAccessible*)>;
+Object ObjectOf(HWND control) {
+    IAccessible* object = nullptr;
+    AccessibleObjectFromWindow(control, DWORD(OBJID_CLIENT), __uuidof(IAccessible),
+                               reinterpret_cast<void**>(&object));
+    return Object(object, [](IAccessible* o) { o->Release(); });
+}
+VARIANT Self() {
+    VARIANT self{};  // lVal: CHILDID_SELF
+    self.vt = VT_I4;
+    return self;
+}
+HRESULT DoDefault(HWND control) {
+    const Object object = ObjectOf(control);
+    return object ? object->accDoDefaultAction(Self()) : E_POINTER;
+}
+std::string Said(BSTR text) {
+    std::string said = text ? Narrow(text) : "";
+    SysFreeString(text);
+    return said;
+}
+
+IUnknown* Identity(IUnknown* object) {  // its IUnknown, which the object holds meanwhile
+    IUnknown* identity = nullptr;
+    if (SUCCEEDED(object->QueryInterface(__uuidof(IUnknown), reinterpret_cast<void**>(&identity))))
+        identity->Release();
+    return identity;
+}
+
+// What a screen reader reads of a picture: name|role|default action|selected or selectable.
+std::string Row(HWND control) {
+    const Object object = ObjectOf(control);
+    if (!object) return "|no object";
+    BSTR name = nullptr, action = nullptr;
+    VARIANT role{}, state{};
+    object->get_accName(Self(), &name);
+    object->get_accRole(Self(), &role);
+    object->get_accDefaultAction(Self(), &action);
+    object->get_accState(Self(), &state);
+    wchar_t roleText[64] = L"";
+    GetRoleTextW(role.vt == VT_I4 ? role.lVal : 0, roleText, 64);
+    const long bits = state.vt == VT_I4 ? state.lVal : 0;
+    return Said(name) + "|" + Narrow(roleText) + "|" + Said(action) + "|" +
+           (bits & STATE_SYSTEM_SELECTED     ? "selected"
+            : bits & STATE_SYSTEM_SELECTABLE ? "selectable"
+                                             : "");
+}
+
+// A screen reader's questions on every control under `window`; returns how many told a name.
 int AskEveryName(HWND window) {
     int named = 0;
-    for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        IAccessible* object = nullptr;
-        VARIANT self{};  // lVal: CHILDID_SELF
-        self.vt = VT_I4;
-        BSTR name = nullptr;
-        if (SUCCEEDED(AccessibleObjectFromWindow(c, DWORD(OBJID_CLIENT), __uuidof(IAccessible),
-                                                 reinterpret_cast<void**>(&object)))) {
-            named += object->get_accName(self, &name) == S_OK;
-            SysFreeString(name);
-            object->Release();
-        }
-        named += AskEveryName(c);
-    }
+    for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        named += (Row(c)[0] != '|') + AskEveryName(c);
     return named;
+}
+
+// Every picture that acts as a button or a tab does, by its default action from another process,
+// what Space on it does, the call returning first (the Close tab's question comes after it); the
+// tab of the page shown is the selected one. The object is one COM object, and the window's.
+TEST_F(RunTest, APicturesDefaultActionDoesWhatSpaceOnItDoes) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // as a screen reader's thread is
+    VarrelProcess app(ConfigWith("1,1"));
+    ASSERT_TRUE(app.Start());
+    std::string table;  // the owner-drawn statics
+    for (HWND parent : {app.Main(), app.Motion()})
+        for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+            if ((GetWindowLongPtrW(c, GWL_STYLE) & SS_TYPEMASK) == SS_OWNERDRAW)
+                table += Row(c) + "\n";
+    std::cout << table;
+    EXPECT_EQ(
+        table,
+        "Varrel|graphic||\nMotion|page tab|Switch|selected\nAbout|page tab|Switch|selectable\n"
+        "Close|push button|Press|\n|separator||\n|separator||\n|separator||\n|separator||\n"
+        "Pick a position|push button|Press|\nAdd|push button|Press|\n");
+
+    const HWND about = GetDlgItem(app.Main(), IDC_TAB_ABOUT),
+               close = GetDlgItem(app.Main(), IDC_TAB_CLOSE);
+    const Object tab = ObjectOf(about);
+    ASSERT_TRUE(tab);
+    IDispatch* dispatch = nullptr;
+    void* other = nullptr;
+    ASSERT_EQ(tab->QueryInterface(__uuidof(IDispatch), reinterpret_cast<void**>(&dispatch)), S_OK);
+    EXPECT_EQ(Identity(tab.get()), Identity(dispatch));
+    dispatch->Release();
+    EXPECT_EQ(tab->QueryInterface(__uuidof(IEnumVARIANT), &other), E_NOINTERFACE)
+        << "an interface of the standard object, another object";
+    HWND window = nullptr;
+    EXPECT_EQ(WindowFromAccessibleObject(tab.get(), &window), S_OK);
+    EXPECT_EQ(window, about);
+
+    ASSERT_TRUE(SendServed(app.Control(IDC_POSITION), WM_SETTEXT, 0, LPARAM(L"12,34")));
+    EXPECT_EQ(DoDefault(app.Control(IDC_ADD)), S_OK) << "Add";
+    EXPECT_TRUE(WaitFor([&] {
+        return app.Entries() == Texts{"1,1", "12,34"};
+    })) << "Add added nothing";
+    const POINT put{321, 234};
+    POINT at{};
+    Mouse({{0, put}});
+    ASSERT_TRUE(WaitFor([&] { return GetCursorPos(&at) && at.x == put.x && at.y == put.y; }))
+        << "the pointer stays at " << Text(at);
+    EXPECT_EQ(DoDefault(app.Control(IDC_TARGET)), S_OK) << "the target";
+    EXPECT_TRUE(WaitFor([&] { return app.Position() == Text(put); })) << app.Position();
+    std::filesystem::remove(app.ConfigPath());
+    EXPECT_EQ(DoDefault(about), S_OK) << "the About tab";
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(app.About()) && app.Config(); }))
+        << "the About tab did not switch pages and save";
+    EXPECT_EQ(Row(about), "About|page tab|Switch|selected");
+
+    // A list to save, and the file held from writing: the Close tab asks before it ends.
+    ASSERT_TRUE(app.Add("5,6"));
+    const UniqueHandle held(CreateFileW(app.ConfigPath().c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                        nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held) << "holding the file";
+    std::atomic<HRESULT> closed{E_PENDING};
+    std::thread reader([&] {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        closed = DoDefault(close);
+        CoUninitialize();
+    });
+    EXPECT_TRUE(WaitFor([&] { return closed == S_OK; }))
+        << "the Close tab's call gave " << closed.load()
+        << " (E_PENDING: it waits on the question)";
+    EXPECT_TRUE(app.Answer(IDYES, "could not be saved")) << "the Close tab asked nothing";
+    reader.join();
+    EXPECT_EQ(app.WaitForExit(), 0u);
+    CoUninitialize();
 }
 
 // Windows looks for every DLL outside its KnownDLLs beside the exe first; Wine does for those named

@@ -38,8 +38,8 @@ inline int64_t PerSecond() {  // the rate of Now()
 bool WaitFor(const std::function<bool()>& pred, DWORD timeoutMs = 60000);
 // Real input, each event at its own absolute position (flags 0: a move), wherever the pointer is.
 void Mouse(std::initializer_list<std::pair<DWORD, POINT>> events);
-void PressKeys(const std::vector<WORD>& keys);  // pressed in order, released in reverse
-HWND FocusOf(HWND window);                      // the focus of the window's thread, in any process
+void PressKeys(const std::vector<WORD>& keys);  // real keys, pressed in order, released in reverse
+HWND FocusOf(HWND window);  // the keyboard focus of the window's thread, in any process
 
 // "M100,100", "D…", "U…" for each event stamped after `since`, without the move that a button
 // event carrying MOUSEEVENTF_MOVE adds just before itself, and without the events at `skip`.
