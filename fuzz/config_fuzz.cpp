@@ -1,12 +1,14 @@
-// Fuzz target of the settings file's read and its merge on save: LoadConfig against strtok and
-// strtoll, SaveConfig into the file's text keeping every other section and key, reloaded as saved.
+// Fuzz target of the settings file's text, its read and its merge on save: LoadConfig against
+// strtok and strtoll, SaveConfig into the file's text keeping every other line and key, reloaded as
+// saved.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <strings.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <sstream>
+#include <string_view>
 
 #include "fuzz/fuzz_check.h"
 #include "settings/config_file.h"
@@ -29,17 +31,40 @@ struct TextStore : varrel::ProfileStore {
     std::string text;
 };
 
-// Sections and keys the lines show, found loosely: each is only asked for, before and after.
-std::vector<std::pair<std::string, std::string>> LineNames(const std::string& text) {
-    std::vector<std::pair<std::string, std::string>> names;
-    std::istringstream lines(text);
-    std::string line, section;
-    while (std::getline(lines, line) && names.size() < 64) {
-        line.erase(0, line.find_first_not_of(" \t\r"));
-        if (!line.empty() && line[0] == '[') section = line.substr(1, line.find(']') - 1);
-        names.emplace_back(section, line.substr(0, line.find_first_of("= \t")));
+// The text's lines, each without its CRs, with the section and key names it shows as the file's
+// reader finds them: blanks trimmed, a section's name up to its last ']', a key's up to its '='.
+struct Line {
+    std::string text, section, key;
+};
+std::vector<Line> Lines(std::string_view text) {
+    constexpr char BLANKS[] = " \t\r\n\v\f\x1a";
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    std::vector<Line> lines;
+    std::string section;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        std::string line(text.substr(at, end - at));
+        at = end + 1;
+        const std::size_t first = line.find_first_not_of(BLANKS);
+        const std::string name = first == std::string::npos ? "" : line.substr(first);
+        while (!line.empty() && line.back() == '\r') line.pop_back();  // a last line gains CR LF
+        if (name[0] == '[' && name.find(']') != std::string::npos) {
+            section = name.substr(1, name.rfind(']') - 1);
+            lines.push_back({line, section, ""});
+        } else {
+            lines.push_back(
+                {line, section, name.substr(0, name.find_first_of(std::string("=") + BLANKS))});
+        }
     }
-    return names;
+    return lines;
+}
+
+// A key that saving sets, as the reader compares names: C strings, in any case.
+bool Saved(const Line& line) {
+    return strcasecmp(line.section.c_str(), "Main") == 0 &&
+           (strcasecmp(line.key.c_str(), "Point") == 0 ||
+            strcasecmp(line.key.c_str(), "Hide") == 0 ||
+            strcasecmp(line.key.c_str(), "StopOnMove") == 0);
 }
 
 std::vector<std::string> Tokens(std::string value) {
@@ -91,13 +116,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(reread.stopOnMove == options.stopOnMove, "StopOnMove reloads as saved");
     Check(reloaded.entries == list.entries || reloaded.entries == loaded,
           "the list reloads as saved, or as the file had it");
-    for (const auto& [section, key] : LineNames(before.text)) {
-        // The keys saved, as the file's reader compares names: C strings, in any case.
-        const bool saved =
-            strcasecmp(section.c_str(), "Main") == 0 &&
-            (strcasecmp(key.c_str(), "Point") == 0 || strcasecmp(key.c_str(), "Hide") == 0 ||
-             strcasecmp(key.c_str(), "StopOnMove") == 0);
-        Check(saved || store.Read(section, key) == before.Read(section, key),
+    // Every other line stays, in its order, and every other key reads as before.
+    const std::vector<Line> after = Lines(store.text);
+    auto next = after.begin();
+    for (const Line& line : Lines(before.text)) {
+        if (Saved(line)) continue;
+        next = std::find_if(next, after.end(), [&](const Line& l) { return l.text == line.text; });
+        Check(next != after.end(), "every other line kept in its place");
+        ++next;
+        Check(store.Read(line.section, line.key) == before.Read(line.section, line.key),
               "other keys read as before");
     }
     return 0;

@@ -1,9 +1,11 @@
-// Fuzz target of entry reading: ParseEntry and ReadInt against the C library's strtok and strtoll,
-// and the point an entry gives kept through FormatPosition and ApplyAction.
+// Fuzz target of entries and typed text: ParseEntry and ReadInt against the C library's strtok and
+// strtoll, the point an entry gives kept through FormatPosition and ApplyAction, and what Add makes
+// of the text typed in Position (CompactEntry, TypedEntry) read as the text typed.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,10 @@
 #include "path/point_entry.h"
 
 namespace {
+
+constexpr char WHITE_SPACE[] = " \t\n\v\f\r";
+// An action field that starts with white space is no action.
+char NoAction(char code) { return std::strchr(WHITE_SPACE, code) && code ? ' ' : code; }
 
 using varrel::ScreenPoint;
 using varrel::fuzz::Check;
@@ -43,6 +49,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string written = varrel::FormatPosition(point.x, point.y) + "," + action;
     Check(varrel::ParseEntry(written, again) == action, "the action read back");
     Check(again == point, "the point read back");
+
+    // Typed in Position (a C string): no entry for blanks alone; the compact form has no white
+    // space, is its own compact form, keeps a text without white space as typed, and reads as the
+    // text from any record; Add takes it whole where it fits, else nothing.
+    const std::string shown = text.substr(0, text.find('\0')), compact = varrel::CompactEntry(text);
+    const bool blank = shown.find_first_not_of(WHITE_SPACE) == std::string::npos;
+    Check(compact.empty() == blank, "nothing typed, and only that, gives no entry");
+    Check(compact.find_first_of(WHITE_SPACE) == std::string::npos, "no white space is left");
+    Check(varrel::CompactEntry(compact) == compact, "an entry is its own compact form");
+    Check(shown.find_first_of(WHITE_SPACE) != std::string::npos || compact == shown,
+          "text without white space is kept as typed");
+    const std::optional<std::string> entry = varrel::TypedEntry(text);
+    Check(entry ? *entry == compact && entry->size() <= varrel::MAX_ENTRY_CHARS
+                : compact.size() > varrel::MAX_ENTRY_CHARS,
+          "Add takes the whole entry when it fits, else nothing");
+    for (ScreenPoint from : {start, ScreenPoint{8, 6}}) {
+        ScreenPoint fromCompact = from;
+        const char code = NoAction(varrel::ActionCode(varrel::ParseEntry(compact, fromCompact)));
+        Check(blank || code == NoAction(varrel::ActionCode(varrel::ParseEntry(text, from))),
+              "the entry's action reads as the text's");
+        Check(blank || fromCompact == from, "the entry's point reads as the text's");
+    }
 
     // An action set or cleared on an entry of two fields leaves its point where it was.
     if (fields.size() < 2) return 0;

@@ -303,49 +303,6 @@ TEST(MainWindow, AnAllocationThatFailsInACallbackLeavesTheWindowWorkingAndTheLis
     std::filesystem::remove(ConfigFilePath());
 }
 
-// What a screen reader reads of a control through oleacc: its name.
-std::wstring Spoken(HWND control) {
-    IAccessible* object = nullptr;
-    // By __uuidof: the 64-bit mingw-w64 oleacc library gives IID_IAccessible as a code thunk.
-    const HRESULT found = AccessibleObjectFromWindow(
-        control, DWORD(OBJID_CLIENT), __uuidof(IAccessible), reinterpret_cast<void**>(&object));
-    if (FAILED(found)) return L"(no object: " + std::to_wstring(unsigned(found)) + L")";
-    VARIANT self{};  // lVal: CHILDID_SELF
-    self.vt = VT_I4;
-    BSTR name = nullptr;
-    object->get_accName(self, &name);
-    object->Release();
-    std::wstring text = name ? name : L"";
-    SysFreeString(name);
-    return text;
-}
-
-// Every control of the window in the templates' order, by the name a screen reader says (the
-// separators none; the status line what it says, nothing at start; the pictures' roles and actions:
-// the end-to-end tests). And no access key serves two controls.
-TEST(MainWindow, EveryControlTellsAScreenReaderWhatItIs) {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // as a screen reader's thread is
-    const MainWindowRun run;
-    const std::wstring expected =
-        L"Varrel|Motion|About|Close|||||Points|Position|Position|"
-        L"Pick a position|Add|Hide after start|Stop when the mouse moves|Start|View|Remove||";
-    std::wstring names;
-    std::string keys;  // the access keys
-    for (HWND parent : {run.main, run.motion}) {
-        for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-            if (c == run.about || c == run.motion) continue;
-            names += Spoken(c) + L"|";
-            const std::string text = WindowText(c);
-            if (const auto amp = text.find('&'); amp != std::string::npos && amp + 1 < text.size())
-                keys += char(std::toupper(text[amp + 1]));
-        }
-    }
-    EXPECT_EQ(names, expected);
-    std::sort(keys.begin(), keys.end());
-    EXPECT_EQ(std::adjacent_find(keys.begin(), keys.end()), keys.end()) << keys;
-    CoUninitialize();
-}
-
 // High contrast on (its colours set as such a theme sets them): each picture with a word, and the
 // target, shows in the two system colours, at 150 % too; off again, the artwork comes back.
 TEST(MainWindow, HighContrastDrawsThePicturesInTheSystemColours) {

@@ -10,8 +10,8 @@ using testing::WaitFor;
 
 // Two copies in one folder: B is told at start that A runs there, and is asked before its save
 // replaces the list A saved meanwhile, at About by Ctrl+Tab (N, for No, keeps A's list; the keys
-// then work as before) and at the Close (Yes replaces it). At the session's end nobody is asked:
-// A, edited since, writes its own list.
+// then work as before) and at the Close (Yes replaces it). At the session's end A's run ends and
+// nobody is asked: A, edited since, writes its own list.
 TEST(Settings, TwoCopiesInOneFolderReplaceEachOthersListOnlyWhenTheUserSaysSo) {
     VarrelProcess a(ConfigWith("1,1"));
     VarrelProcess b(SameFolderAs{a});
@@ -36,7 +36,9 @@ TEST(Settings, TwoCopiesInOneFolderReplaceEachOthersListOnlyWhenTheUserSaysSo) {
     EXPECT_EQ(b.WaitForExit(), 0u);
     EXPECT_EQ(b.Config(), ConfigWith("1,1 8,8"));
     ASSERT_TRUE(a.Add("9,9"));
+    ASSERT_TRUE(a.PressStart());
     EXPECT_TRUE(SendServed(a.Main(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF));
+    EXPECT_EQ(a.StartCaption(), "&Start") << "the run goes on as the session ends";
     EXPECT_EQ(a.Config(), ConfigWith("1,1 7,7 9,9"));
 }
 
