@@ -1,6 +1,5 @@
-// Fuzz target of the settings file's text, its read and its merge on save: LoadConfig against
-// strtok and strtoll, SaveConfig into the file's text keeping every other line and key, reloaded as
-// saved.
+// Fuzz target of the settings file's text, read and merged on save: LoadConfig against strtok and
+// strtoll; SaveConfig keeping every other line and key, reloaded as saved.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <strings.h>
 

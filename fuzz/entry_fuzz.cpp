@@ -50,9 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(varrel::ParseEntry(written, again) == action, "the action read back");
     Check(again == point, "the point read back");
 
-    // Typed in Position (a C string): no entry for blanks alone; the compact form has no white
-    // space, is its own compact form, keeps a text without white space as typed, and reads as the
-    // text from any record; Add takes it whole where it fits, else nothing.
+    // Typed in Position (a C string): what Add takes of it (its compact form, whole or not at all)
+    // reads as the text from any record.
     const std::string shown = text.substr(0, text.find('\0')), compact = varrel::CompactEntry(text);
     const bool blank = shown.find_first_not_of(WHITE_SPACE) == std::string::npos;
     Check(compact.empty() == blank, "nothing typed, and only that, gives no entry");

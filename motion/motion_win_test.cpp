@@ -26,11 +26,9 @@ class WinPointerOpsTest : public ::testing::Test {
     int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
 };
 
-// Every pixel of a row and a column is hit, the same with the screen spanned as the virtual
-// desktop (outside goes to the edge: the native tests). The area is read at every segment: the
-// second one's is half the screen, where pixel 100 spans the screen's 200 and 201 and the middle
-// is taken.
-// Buttons act at their point even after the user moved the mouse.
+// Every pixel of a row and a column is hit, also with the screen spanned as the virtual desktop.
+// The area is read at every segment: the second one's is half the screen, where pixel 100 spans the
+// screen's 200 and 201 and the middle is taken. Buttons act at their point whatever the mouse did.
 TEST_F(WinPointerOpsTest, EveryPixelIsHitInTheAreaReadAtEachSegmentAndButtonsActAtTheirPoint) {
     const ScreenArea primary = SystemScreenArea();
     ASSERT_FALSE(primary.virtualDesktop);  // the test display has one monitor

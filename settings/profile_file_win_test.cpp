@@ -1,5 +1,6 @@
-// Tests of the settings file on disk: UTF-16 kept, files missing or unreadable, failed writes.
-// (Whole values, 8-bit bytes, odd-length UTF-16 and paths past MAX_PATH: the end-to-end tests.)
+// Tests of the settings file on disk: UTF-16 kept, paths past MAX_PATH, files missing or
+// unreadable, failed writes. (Whole values, 8-bit bytes, UTF-16 that cannot be read: the end-to-end
+// tests.)
 #include "settings/profile_file_win.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <vector>
 
 #include "tests/support/vector_point_list.h"
 #include "win/owned_win.h"
@@ -95,6 +97,21 @@ TEST_F(ProfileFileTest, AUtf16FileIsReadAndStaysUtf16) {
     }
 }
 
+// Deeper than MAX_PATH, in folders no ANSI code page can name: written and read as any other.
+TEST_F(ProfileFileTest, AFilePastMaxPathIsWrittenAndRead) {
+    std::vector<std::wstring> folders{L"\\\\?\\" + dir_.wstring()};  // the \\?\ form: any length
+    while (folders.back().size() < 2 * MAX_PATH) {
+        folders.push_back(folders.back() + L"\\\u03A9\u0416\u6F22");
+        CreateDirectoryW(folders.back().c_str(), nullptr);
+    }
+    const std::wstring path = folders.back().substr(4) + L"\\varrel.cfg";
+    ProfileFile file(path);
+    ASSERT_TRUE(file.Write("Main", {{"Point", "1,1"}})) << "error " << file.LastError();
+    EXPECT_EQ(ProfileFile(path).Read("Main", "Point"), "1,1");
+    DeleteFileW((L"\\\\?\\" + path).c_str());
+    for (; folders.size() > 1; folders.pop_back()) RemoveDirectoryW(folders.back().c_str());
+}
+
 // Missing: every key missing, nothing made. Held without sharing: waited for, then given up, and
 // not written; or read once let go. A folder of that name: unreadable, and not written.
 TEST_F(ProfileFileTest, LoadTellsAMissingFileFromOneThatIsThereButCannotBeRead) {
@@ -124,10 +141,9 @@ TEST_F(ProfileFileTest, LoadTellsAMissingFileFromOneThatIsThereButCannotBeRead) 
     EXPECT_FALSE(Save());
 }
 
-// Where no new file can be put beside it (a folder has that name here), the file is written in
-// place. A volume too full for the new text (for any of it, or for Hide after Point), or a write
-// failing part-way, leaves the file as it was, and the write says it failed. Where it could not
-// grow, not a byte of it was written.
+// Where no new file can be put beside it (a folder has that name), the file is written in place. A
+// volume too full for the new text (any of it, or Hide after Point), or a write failing part-way,
+// leaves the file as it was and fails the write; where it could not grow, nothing was written.
 TEST_F(ProfileFileTest, AWriteInPlaceThatCannotCompleteLeavesTheFileAsItWas) {
     const std::string other = "[Other]\r\nx=" + std::string(3400, 'x') + "\r\n";
     const std::string old = "[Main]\r\nPoint=1,1\r\n" + other;

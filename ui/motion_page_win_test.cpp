@@ -23,8 +23,7 @@ namespace {
 
 constexpr POINT DISC = {700, 0};  // clear of this test's windows; the entry "700" has no y: 0
 
-// The page from the real template in a window of this thread, its one entry "700" selected or
-// not. The settings file it saves when hidden goes with it.
+// The page from the real template in a window of this thread, its one entry "700" selected or not.
 struct PageHere {
     explicit PageHere(bool selected = true) {
         g_app.instance = GetModuleHandleW(nullptr);

@@ -61,8 +61,14 @@ TEST_F(PickerPage, OnlyAPressOnTheImageStartsADragThatFollowsWithTheSignRuleUnti
         picker.OnMouseMove(page, MAKELPARAM(words[i], words[i]));
         EXPECT_EQ(Position(), ScreenText(coords[i], coords[i])) << words[i];
     }
-    picker.OnLeftUp(page, MAKELPARAM(123, 45));  // a lost capture: the main window's test
+    picker.OnLeftUp(page, MAKELPARAM(123, 45));
     ExpectEnded(ScreenText(123, 45));
+    // The capture lost mid-drag: the field keeps the last position shown.
+    picker.OnLeftDown(page, MAKELPARAM(40, 10));
+    picker.OnMouseMove(page, MAKELPARAM(7, 8));
+    ReleaseCapture();
+    picker.OnCaptureChanged(page, nullptr);
+    ExpectEnded(ScreenText(7, 8));
 }
 
 }  // namespace

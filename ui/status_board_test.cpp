@@ -29,7 +29,6 @@ TEST(StatusBoard, ShowsTheNewestMessageThatStillHolds) {
         {Notice::NoStopKey, nullptr, "stopped"},
         {Notice::Stopped, nullptr, "off"},
         {Notice::OffScreen, nullptr, ""},
-        {Notice::OffScreen, nullptr, ""},
     };
     StatusBoard board;
     for (const Step& s : steps) {

@@ -41,15 +41,13 @@ std::optional<std::string> ReadWholeFile(const fs::path& path) {
 
 std::string TextOf(HWND window) { return ReadText(window, WM_GETTEXTLENGTH, WM_GETTEXT); }
 
-HWND WaitForWindow(DWORD threadId, const std::string& caption, const std::vector<HWND>& others) {
+HWND WaitForWindow(DWORD threadId, const std::string& caption) {
     HWND found = nullptr;
-    auto ours = [&] {
-        if (threadId) return GetWindowThreadProcessId(found, nullptr) == threadId;
-        return std::find(others.begin(), others.end(), found) == others.end();
-    };
     WaitFor([&] {
         while ((found = FindWindowExA(nullptr, found, nullptr, caption.c_str())))
-            if (ours() && IsWindowVisible(found)) return true;
+            if ((!threadId || GetWindowThreadProcessId(found, nullptr) == threadId) &&
+                IsWindowVisible(found))
+                return true;
         return false;
     });
     return found;
@@ -57,9 +55,10 @@ HWND WaitForWindow(DWORD threadId, const std::string& caption, const std::vector
 
 VarrelProcess::VarrelProcess(std::optional<std::string> config, const std::wstring& folder) {
     static int serial = 0;
-    top_ = fs::temp_directory_path() / (L"varrel-e2e-" + std::to_wstring(GetCurrentProcessId()) +
-                                        L"-" + std::to_wstring(serial++));
-    dir_ = top_.wstring() + folder;  // deeper when folder holds backslashes
+    const std::wstring name = L"varrel-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(serial++) + folder;
+    dir_ = fs::temp_directory_path() / name;
+    top_ = fs::temp_directory_path() / name.substr(0, name.find(L'\\'));
     std::error_code ignored;
     fs::remove_all(Long(top_), ignored);  // any depth and length
     fs::path level;
@@ -82,50 +81,21 @@ VarrelProcess::~VarrelProcess() {
     if (ownsFolder_) fs::remove_all(Long(top_), ignored);
 }
 
-// Wine's loader, started as a Unix program with the exe's Unix path, as a user's shell starts it.
-std::wstring UnixLoaderCommand(const fs::path& exe) {
-    using UnixName = char*(CDECL*)(const wchar_t*);
-    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
-        GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
-    const char* loader = std::getenv("WINELOADER");
-    char* root = unixName && loader ? unixName(fs::temp_directory_path().c_str()) : nullptr;
-    if (!root) return {};
-    std::wstring path = fs::path(root).wstring() + L"/" +
-                        exe.lexically_relative(fs::temp_directory_path()).wstring();
-    HeapFree(GetProcessHeap(), 0, root);
-    std::replace(path.begin(), path.end(), L'\\', L'/');
-    return fs::path(loader).wstring() + L" \"" + path + L"\"";
-}
-
 Result VarrelProcess::Start() {
     if (!unready_.empty()) return Result(false) << unready_;
     std::wstring commandLine = L"\"" + (dir_ / "varrel.exe").wstring() + L"\"";
-    // Wine starts no program by a path of MAX_PATH characters or more, but its loader does; the
-    // handle then is the loader's, and the program is found by its window.
-    const bool deep = commandLine.size() >= MAX_PATH;
-    if (deep) commandLine = UnixLoaderCommand(dir_ / "varrel.exe");
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    // A deep start is known by its window only: one that another copy (still closing) showed
-    // before is not it.
-    std::vector<HWND> earlier;
-    for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, nullptr, MAIN_CAPTION));)
-        earlier.push_back(w);
     // Started from another folder, so that only its own path leads it to its settings file.
-    if (commandLine.empty() ||
-        !CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         top_.parent_path().c_str(), &startup, &info))
         return Result(false) << "it did not start (error " << GetLastError() << ")";
     CloseHandle(info.hThread);
     process_.Reset(info.hProcess);
     threadId_ = info.dwThreadId;
-    main_ = WaitForWindow(deep ? 0 : threadId_, MAIN_CAPTION, earlier);
-    DWORD processId = 0;
-    if (deep && (threadId_ = GetWindowThreadProcessId(main_, &processId)))
-        process_.Reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE,
-                                   FALSE, processId));
-    if (!main_ || !process_) return Result(false) << "its main window did not show";
+    main_ = WaitForWindow(threadId_, MAIN_CAPTION);
+    if (!main_) return Result(false) << "its main window did not show";
     for (HWND page = nullptr; (page = FindWindowExW(main_, page, L"#32770", nullptr));)
         (GetDlgItem(page, IDC_POINTS) ? motion_ : about_) = page;
     return Result(motion_ && about_ && Sync(motion_)) << "its pages did not answer";

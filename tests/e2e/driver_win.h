@@ -45,10 +45,8 @@ inline Result Command(HWND parent, int id, int code = 0, bool post = false) {
 inline Result PostCommand(HWND to, int id, int code = 0) { return Command(to, id, code, true); }
 // Whole, by the wide messages (the A ones overrun under Wine), in the ANSI code page as kept.
 std::string TextOf(HWND window);
-// The visible top-level window of the thread (0: any not among others) with this caption, once
-// shown; or null.
-HWND WaitForWindow(DWORD threadId, const std::string& caption,
-                   const std::vector<HWND>& others = {});
+// The visible top-level window of the thread (0: of any) with this caption, once shown; or null.
+HWND WaitForWindow(DWORD threadId, const std::string& caption);
 
 inline POINT CentreOf(HWND window) {
     RECT box{};
@@ -70,7 +68,8 @@ struct SameFolderAs {
 // One run of varrel.exe, copied into a fresh folder of its own (so its varrel.cfg is its own).
 class VarrelProcess {
   public:
-    // config: written there first as varrel.cfg; folder: added to its name (a backslash: deeper).
+    // config: written there first as varrel.cfg; folder: added to its name (a backslash: deeper,
+    // the top folder removed at the end).
     explicit VarrelProcess(std::optional<std::string> config = std::nullopt,
                            const std::wstring& folder = L"");
     // Another copy in the folder of the first, which keeps the folder and removes it.

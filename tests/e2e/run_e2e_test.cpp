@@ -49,47 +49,29 @@ class RunTest : public ::testing::Test {
     testing::MouseHookRecorder hook;
 };
 
-// The typical use by real input: pick two points by dragging from the target image, add them, make
-// the first a click, start, stop by Shift+Esc, leave by the Close tab (its save: the settings
-// tests). Between, a hidden run stopped by Shift+Esc too (Stop by the button: the page's tests; the
-// session's end during a run: the settings tests).
+// The typical use by real input: after the file's click at 150,120, pick a point by dragging from
+// the target, add it, start, stop by Shift+Esc, then a hidden run, and leave by the Close tab.
+// (Stop by the button, a session's end, the action dialog, the Close tab's save: other tests.)
 TEST_F(RunTest, TheTypicalUseByRealInputAndAHiddenRun) {
-    VarrelProcess app;
+    VarrelProcess app(ConfigWith("150,120,C"));
     // Started clear of every path below, so that the worker never clicks on its own window.
     ASSERT_TRUE(hook.Installed());
     ASSERT_TRUE(app.Start());
     ASSERT_TRUE(app.MoveTo({700, 520}));
-    const POINT onTarget = CentreOf(app.Control(IDC_TARGET));
-    for (POINT pick : {POINT{150, 120}, POINT{160, 120}}) {
-        // A lost move or press is made again, counted (two unseen moves: released, pressed again).
-        ASSERT_TRUE(app.Settle());
-        for (int attempt = 0; app.Position() != Text(pick); ++attempt) {
-            ASSERT_LT(attempt, 4) << app.Position();
-            remade += attempt > 0;
-            if (attempt == 2) Mouse({{MOUSEEVENTF_LEFTUP, onTarget}});
-            if (attempt % 2 == 0) Mouse({{MOUSEEVENTF_LEFTDOWN, onTarget}});
-            Mouse({{0, pick}});
-            WaitFor([&] { return app.Position() == Text(pick); }, 3000);
-        }
-        Mouse({{MOUSEEVENTF_LEFTUP, pick}});
-        ASSERT_TRUE(app.Settle()) << "the capture is kept after the release";
-        const std::size_t before = app.Entries().size();
-        Click(CentreOf(app.Control(IDC_ADD)));
-        ASSERT_TRUE(WaitFor([&] { return app.Entries().size() == before + 1; }));
-        EXPECT_EQ(app.Entries().back(), Text(pick));
-    }
-    RECT item{};
-    SendServed(app.Control(IDC_POINTS), LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
-    POINT first{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
-    ClientToScreen(app.Control(IDC_POINTS), &first);
+    const POINT onTarget = CentreOf(app.Control(IDC_TARGET)), pick{160, 120};
+    // A lost move or press is made again, counted (two unseen moves: released, pressed again).
     ASSERT_TRUE(app.Settle());
-    Click(first);  // a double-click opens the mouse action dialog
-    Click(first);
-    HWND dialog = WaitForWindow(GetWindowThreadProcessId(app.Main(), nullptr), "Mouse action");
-    ASSERT_NE(dialog, nullptr);
-    Click(CentreOf(GetDlgItem(dialog, IDC_ACT_CLICK)));
-    ASSERT_TRUE(WaitFor([&] { return Checked(GetDlgItem(dialog, IDC_ACT_CLICK)); }));
-    Click(CentreOf(GetDlgItem(dialog, IDOK)));
+    for (int attempt = 0; app.Position() != Text(pick); ++attempt) {
+        ASSERT_LT(attempt, 4) << app.Position();
+        remade += attempt > 0;
+        if (attempt == 2) Mouse({{MOUSEEVENTF_LEFTUP, onTarget}});
+        if (attempt % 2 == 0) Mouse({{MOUSEEVENTF_LEFTDOWN, onTarget}});
+        Mouse({{0, pick}});
+        WaitFor([&] { return app.Position() == Text(pick); }, 3000);
+    }
+    Mouse({{MOUSEEVENTF_LEFTUP, pick}});
+    ASSERT_TRUE(app.Settle()) << "the capture is kept after the release";
+    Click(CentreOf(app.Control(IDC_ADD)));
     ASSERT_TRUE(WaitFor([&] { return app.Entries() == Texts{"150,120,C", "160,120"}; }));
 
     // Exact laps until Shift+Esc stops them at once; Shift+Esc while idle and plain Esc do nothing;
@@ -264,11 +246,10 @@ int AskEveryName(HWND window) {
     return named;
 }
 
-// Every control tells a screen reader its name, in the templates' order (the separators none, the
-// status line nothing at start), and no access key serves two. Every picture that acts as a button
-// or a tab does, by its default action from another process, what Space on it does, the call
-// returning first (the Close tab's question comes after it); the tab of the page shown is the
-// selected one. The object is one COM object, and the window's.
+// From another process: every control's name (the separators none, the status line nothing yet),
+// no access key serving two; every picture that acts as a button or a tab does by its default
+// action what Space does, the call returning first (the Close tab's question comes after it); the
+// shown page's tab is the selected one; the object is one COM object, and the window's.
 TEST_F(RunTest, APicturesDefaultActionDoesWhatSpaceOnItDoes) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // as a screen reader's thread is
     VarrelProcess app(ConfigWith("1,1"));
@@ -330,23 +311,33 @@ TEST_F(RunTest, APicturesDefaultActionDoesWhatSpaceOnItDoes) {
         << "the About tab did not switch pages and save";
     EXPECT_EQ(Row(about), "About|page tab|Switch|selected");
 
-    // A list to save, and the file held from writing: the Close tab asks before it ends.
+    // The file held from writing, a run going: the Close tab's call returns, the run ends before
+    // the question; No keeps the program and its list, Yes closes without saving.
+    ASSERT_TRUE(Command(app.Main(), IDC_TAB_MOTION));
     ASSERT_TRUE(app.Add("5,6"));
+    const std::optional<std::string> saved = app.Config();
     const UniqueHandle held(CreateFileW(app.ConfigPath().c_str(), GENERIC_READ, FILE_SHARE_READ,
                                         nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held) << "holding the file";
-    std::atomic<HRESULT> closed{E_PENDING};
-    std::thread reader([&] {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        closed = DoDefault(close);
-        CoUninitialize();
-    });
-    EXPECT_TRUE(WaitFor([&] { return closed == S_OK; }))
-        << "the Close tab's call gave " << closed.load()
-        << " (E_PENDING: it waits on the question)";
-    EXPECT_TRUE(app.Answer(IDYES, "could not be saved")) << "the Close tab asked nothing";
-    reader.join();
+    ASSERT_TRUE(app.PressStart());
+    for (int answer : {IDNO, IDYES}) {
+        EXPECT_EQ(app.Entries(), (Texts{"1,1", "12,34", "5,6"})) << "the list, before " << answer;
+        std::atomic<HRESULT> closed{E_PENDING};
+        std::thread reader([&] {
+            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+            closed = DoDefault(close);
+            CoUninitialize();
+        });
+        EXPECT_TRUE(WaitFor([&] { return closed == S_OK; }))
+            << "the Close tab's call gave " << closed.load()
+            << " (E_PENDING: it waits on the question)";
+        ASSERT_TRUE(WaitFor([&] { return GetLastActivePopup(app.Main()) != app.Main(); }));
+        EXPECT_EQ(app.StartCaption(), START) << "the run goes on under the question";
+        EXPECT_TRUE(app.Answer(answer, "could not be saved")) << "the Close tab asked nothing";
+        reader.join();
+    }
     EXPECT_EQ(app.WaitForExit(), 0u);
+    EXPECT_EQ(app.Config(), saved);
     CoUninitialize();
 }
 
