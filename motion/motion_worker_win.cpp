@@ -37,9 +37,11 @@ std::optional<ScreenPoint> CursorNow() {
 }
 
 BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT box, LPARAM monitors) {
-    reinterpret_cast<std::vector<MonitorRect>*>(monitors)->push_back(
-        {box->left, box->top, box->right, box->bottom});
-    return TRUE;
+    return Guarded(FALSE, [&] {
+        reinterpret_cast<std::vector<MonitorRect>*>(monitors)->push_back(
+            {box->left, box->top, box->right, box->bottom});
+        return TRUE;
+    });
 }
 
 std::vector<MonitorRect> SystemMonitors() {

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "ui/high_contrast_win.h"
+#include "win/guard_win.h"
 #include "win/owned_win.h"
 #include "win/subclass_win.h"
 #include "win/text_win.h"
@@ -164,8 +165,12 @@ std::optional<LRESULT> ImageControl::OnMessage(HWND control, UINT message, WPARA
             return 1;  // painted whole
         case WM_PAINT: {
             PAINTSTRUCT paint;
-            if (HDC dc = BeginPaint(control, &paint)) Paint(control, dc, *this);
-            EndPaint(control, &paint);
+            if (HDC dc = BeginPaint(control, &paint))
+                Guarded(false, [&] {
+                    Paint(control, dc, *this);
+                    return true;
+                });
+            EndPaint(control, &paint);  // even when the paint ran out of memory
             return 0;
         }
         case WM_PRINTCLIENT:
@@ -202,7 +207,11 @@ void AttachImageControl(HWND control, ImageKind kind, AccessibleLook look) {
 bool IsImageControl(HWND control) { return StateOf<ImageControl>(control) != nullptr; }
 
 void PressImageControl(HWND control) {
-    if (!IsImageControl(control) || !IsWindowVisible(control)) return;
+    // A window disabled under a question takes no press: not even a screen reader's, posted
+    // before and served by the question's own loop.
+    if (!IsImageControl(control) || !IsWindowVisible(control) ||
+        !IsWindowEnabled(GetAncestor(control, GA_ROOT)))
+        return;
     SendMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), STN_CLICKED),
                  reinterpret_cast<LPARAM>(control));
 }

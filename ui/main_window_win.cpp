@@ -240,9 +240,9 @@ void ShowMotionTab(HWND window) {
 // Leaving the Motion page saves the settings; a page already hidden has nothing new to save. A
 // failed save is not shown here: the list stays in the window, and Close saves again.
 void ShowAboutTab(HWND window) {
-    const bool leaving = MotionShown();
+    // Saved while the page still shows, so that a question stands over the list it asks about.
+    if (MotionShown()) SaveMotionPageSettingsAsking(g_app.motionPage, window, false);
     ShowWindow(g_app.motionPage, SW_HIDE);
-    if (leaving) SaveMotionPageSettingsAsking(g_app.motionPage, window, false);
     ShowWindow(g_app.aboutPage, SW_SHOW);
     KeepFocusShown(window);
 }

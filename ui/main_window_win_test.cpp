@@ -18,7 +18,9 @@
 #include "tests/support/mouse_hook_recorder_win.h"
 #include "ui/app_state_win.h"
 #include "ui/high_contrast_win.h"
+#include "ui/image_control_win.h"
 #include "ui/list_box_point_list_win.h"
+#include "ui/motion_page_win.h"
 #include "ui/scaled_layout_win.h"
 #include "win/owned_win.h"
 #include "win/text_win.h"
@@ -273,6 +275,22 @@ TEST(MainWindow, AnAllocationThatFailsInACallbackLeavesTheWindowWorkingAndTheLis
         })) << name
             << ": a run goes on";
     }
+    std::filesystem::remove(ConfigFilePath());
+}
+
+// A press that comes while a question disables the window (a screen reader's, posted before) does
+// nothing; a Motion page ended by a WM_CLOSE from anywhere writes no empty list over the file's.
+TEST(MainWindow, NothingActsForAWindowUnderAQuestionOrAPageThatHasGone) {
+    std::ofstream(std::filesystem::path(ConfigFilePath()), std::ios::binary)
+        << "[Main]\r\nPoint=1,1";
+    const MainWindowRun run;
+    EnableWindow(run.main, FALSE);
+    PressImageControl(GetDlgItem(run.main, IDC_TAB_ABOUT));
+    EXPECT_FALSE(IsWindowVisible(run.about)) << "the About tab pressed under a question";
+    EnableWindow(run.main, TRUE);
+    SendMessageW(run.motion, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(SaveMotionPageSettings(run.motion, ChangedList::Replace)) << "saved without a list";
+    EXPECT_EQ(ProfileFile(ConfigFilePath()).Read("Main", "Point"), "1,1");
     std::filesystem::remove(ConfigFilePath());
 }
 

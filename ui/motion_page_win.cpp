@@ -99,10 +99,11 @@ INT_PTR OnInitDialog(HWND page) {
     GiveAccessibleLook(GetDlgItem(page, IDC_POSITION), {L"Position", 0});
     MakeLiveRegion(GetDlgItem(page, IDC_STATUS));
     FitPointListColumns(page);
-    LoadSettings(page);
     g_runControl = std::make_unique<RunControl>(
         page, g_app.mainWindow ? g_app.mainWindow : GetParent(page), g_status,
         [page] { ShowStatus(page); }, [] { g_blink.End(); });
+    CheckDlgButton(page, IDC_STOP_ON_MOVE, BST_CHECKED);  // its default, should the load fail
+    LoadSettings(page);
     return TRUE;
 }
 
@@ -256,8 +257,12 @@ INT_PTR OnEnterKey(HWND page, HWND focus) {
 // Remove does; every other key is the list box's (-1). Only a shown page takes it.
 INT_PTR OnListKey(HWND page, WORD key) {
     if (key != VK_DELETE || !IsWindowVisible(page)) return -1;
-    OnRemove(page);
-    return -2;  // done: the list box does nothing more
+    // Done, whatever came of it: the list box does nothing more (not even select an entry).
+    Guarded(false, [page] {
+        OnRemove(page);
+        return true;
+    });
+    return -2;
 }
 
 // The position picker: press on the target image, drag anywhere, release.
@@ -331,6 +336,9 @@ namespace {
 
 std::optional<SettingsTrouble> Save(HWND page, ChangedList onChanged) {
     if (g_unreadSettings) return g_unreadSettings;
+    // A page that has gone has no list to save: an empty one written would lose the file's.
+    if (!IsWindow(GetDlgItem(page, IDC_POINTS)))
+        return SettingsTrouble{ConfigFilePath(), L"The point list could not be read."};
     ProfileFile store(ConfigFilePath());
     if (g_replaceUnread) store.StartAfresh();
     ConfigOptions options;
